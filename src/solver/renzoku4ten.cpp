@@ -1,0 +1,40 @@
+// First-improvement exchange of the two middle points of four consecutive positions.
+#include "solver/solver.hpp"
+
+namespace rovanel {
+
+void Solver::renzoku4ten() {
+  const int r = type <= 0 ? n : n - 3;
+  settled = 0;
+  for (;;) {
+    settled = 1;
+    std::int16_t p1 = 0;
+    std::int16_t p2 = 0;
+    for (int i = 0; i < r; ++i) {
+      const int p0 = i;
+      const int q1 = (i + 1) % n;
+      const int q2 = (i + 2) % n;
+      const int q3 = (i + 3) % n;
+      const double l1 = (kyori(x[q1], y[q1], x[q2], y[q2]) + kyori(x[p0], y[p0], x[q1], y[q1])) +
+                        kyori(x[q2], y[q2], x[q3], y[q3]);
+      const double l2 = (kyori(x[q2], y[q2], x[q1], y[q1]) + kyori(x[p0], y[p0], x[q2], y[q2])) +
+                        kyori(x[q1], y[q1], x[q3], y[q3]);
+      if (l2 < l1) {
+        settled = 0;
+        p1 = static_cast<std::int16_t>(q1);
+        p2 = static_cast<std::int16_t>(q2);
+        break;
+      }
+    }
+    if (settled == 0) {
+      koukan(p1, p2);
+      hantei();
+      continue;
+    }
+    majiwaruka();
+    hantei();
+    return;
+  }
+}
+
+}  // namespace rovanel

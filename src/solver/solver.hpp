@@ -1,0 +1,114 @@
+// The solver: the procedures of the saver window on its one tour state, and the episode driver.
+#pragma once
+
+#include <cstdint>
+
+#include "solver/random_source.hpp"
+#include "solver/tour_state.hpp"
+
+namespace rovanel {
+
+struct ScreenSize {
+  int width = 0;  // pixels at 96 dpi
+  int height = 0;
+};
+
+// What the driver needs of the window that runs it.
+class DriverHost {
+ public:
+  virtual ~DriverHost() = default;
+  virtual void show() = 0;
+  // Switch the screen saver flag on and hide the cursor, once at the start.
+  virtual void start_saver() = 0;
+  virtual void redraw_now() = 0;
+  // Process pending events; input handlers may set quitflag.
+  virtual void yield() = 0;
+  virtual void repaint() = 0;
+  virtual ScreenSize screen_size() = 0;
+  virtual void place_label(float top, float left) = 0;
+  virtual void clear() = 0;
+  virtual void hide() = 0;
+  // Runs the window's unload handler; a real window ends the program there.
+  virtual void unload() = 0;
+};
+
+// Positions lo .. hi - 1 may move; the others stay where they are.
+struct MovableRange {
+  std::int16_t lo;
+  std::int16_t hi;
+};
+
+class Solver : public TourState {
+ public:
+  static constexpr std::int32_t kMaxIter = 50;
+  static constexpr double kResetBestd = 9999999.9;
+  // Crossing removal gives up after this many exchanges in one call rather than risk a cycle
+  // that would freeze the screen.
+  static constexpr std::int32_t kMaxCrossingExchanges = 100000;
+
+  Solver(RandomSource& random, DriverHost& host) : random_(random), host_(host) {}
+  virtual ~Solver() = default;
+  Solver(const Solver&) = delete;
+  Solver& operator=(const Solver&) = delete;
+
+  // The episode driver: runs problems until quitflag is set, then shuts the window down.
+  void run();
+
+  // Forces the size or type of every problem; the draw that would have chosen it is still taken.
+  void force_problem(std::int16_t n_or_0, std::int16_t type_or_minus1) {
+    forced_n_ = n_or_0;
+    forced_type_ = type_or_minus1;
+  }
+
+  virtual void inijunban();
+  virtual void nearest();
+  virtual void majiwaruka();
+  virtual void hantei();
+  virtual void renzoku4ten();
+  virtual void saisyo();
+  virtual void saigo();
+  virtual void ten1();
+  virtual void ten2();
+  virtual void ten2b();
+
+  void koukan(const std::int16_t& kie, const std::int16_t& kjs) {
+    const double kx = x[kie];
+    const double ky = y[kie];
+    x[kie] = x[kjs];
+    y[kie] = y[kjs];
+    x[kjs] = kx;
+    y[kjs] = ky;
+  }
+  static std::int16_t majiwaru(const double& mx1, const double& my1, const double& mx2,
+                               const double& my2, const double& mx3, const double& my3,
+                               const double& mx4, const double& my4);
+
+  MovableRange movable_range() const;
+
+  // Calls of hantei since the last reset of the count (for traces and benchmarks).
+  std::int64_t hantei_calls = 0;
+
+ protected:
+  // A whole number among k choices: floor(r * k), formed in double precision.
+  std::int16_t draw_index(int k) {
+    return static_cast<std::int16_t>(static_cast<double>(random_.next()) * k);
+  }
+  double draw() { return static_cast<double>(random_.next()); }
+
+ private:
+  bool stopped() {
+    host_.yield();
+    return quitflag == -1;
+  }
+  bool run_problem();
+  bool run_iteration();
+  void take_best();
+  void ten2_moves(bool reversed);
+
+  RandomSource& random_;
+  DriverHost& host_;
+  std::int16_t forced_n_ = 0;
+  std::int16_t forced_type_ = -1;
+};
+
+}  // namespace rovanel

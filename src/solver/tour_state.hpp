@@ -1,0 +1,70 @@
+// The tour state every solver procedure shares, the distance function and the stop flag.
+#pragma once
+
+#include <array>
+#include <cassert>
+#include <cmath>
+#include <cstdint>
+
+namespace rovanel {
+
+// A fixed array of 51 entries. An index outside 0..50 is an error of the caller; debug and
+// sanitizer builds trap on it.
+template <class T>
+class Slots {
+ public:
+  static constexpr int kSize = 51;
+
+  T& operator[](int i) {
+    assert(i >= 0 && i < kSize && "tour index outside 0..50");
+    return v_[static_cast<std::size_t>(i)];
+  }
+  const T& operator[](int i) const {
+    assert(i >= 0 && i < kSize && "tour index outside 0..50");
+    return v_[static_cast<std::size_t>(i)];
+  }
+
+ private:
+  std::array<T, kSize> v_{};
+};
+
+// All fields, in their order of declaration, zero when created.
+struct TourState {
+  Slots<double> x, y;          // working tour
+  Slots<double> orgx, orgy;    // generated points, then the pool of inijunban
+  Slots<double> inix, iniy;    // start tour of the current iteration
+  Slots<double> t1x, t1y;      // scratch of ten1
+  Slots<double> t2x, t2y;      // scratch of ten2 and ten2b
+  Slots<double> bestx, besty;  // best tour of the problem
+  std::int16_t n = 0;
+  std::int16_t type = 0;
+  std::int16_t ncross = 0;
+  std::int16_t pick = 0;
+  std::int16_t si = 0, si1 = 0;  // edge cursor: first segment
+  std::int16_t sj = 0, sj1 = 0;  // second segment
+  double bestd = 0;
+  std::int32_t counter2 = 0;
+  std::int16_t sel = 0;
+  double mind = 0;
+  Slots<std::int16_t> crossa, crossb;  // crossing list of majiwaruka
+  double curd = 0;
+  std::int16_t settled = 0;
+  std::int32_t iter = 0;
+  std::int32_t maxiter = 0;
+  std::int16_t barx = 0, bary = 0;
+};
+
+// The stop flag shared by the input handlers and the driver: 0 run, -1 stop.
+inline std::int16_t quitflag = 0;
+
+// Distance of two points: sqrt(dx^2 + dy^2), summed as b + a like the power-function form it
+// stands for, and correctly rounded like it.
+inline double kyori(const double& x1, const double& y1, const double& x2, const double& y2) {
+  const double dy = y2 - y1;
+  const double dx = x2 - x1;
+  const double a = dy * dy;
+  const double b = dx * dx;
+  return std::sqrt(b + a);
+}
+
+}  // namespace rovanel
