@@ -1,0 +1,100 @@
+// Solver benchmarks: measurement, crossing removal and whole problems, compute only.
+#include <benchmark/benchmark.h>
+
+#include <vector>
+
+#include "solver/solver.hpp"
+
+namespace rovanel {
+namespace {
+
+// Stops the driver after its first problem; draws nothing.
+class ComputeOnlyHost final : public DriverHost {
+ public:
+  const Solver* solver = nullptr;
+  long repaints = 0;
+  void show() override {}
+  void start_saver() override {}
+  void redraw_now() override {}
+  void yield() override {
+    if (solver->iter == solver->maxiter + 1) {
+      quitflag = -1;
+    }
+  }
+  void repaint() override { ++repaints; }
+  ScreenSize screen_size() override { return {1920, 1080}; }
+  void place_label(float, float) override {}
+  void clear() override {}
+  void hide() override {}
+  void unload() override {}
+};
+
+// Random tours of n points on a 1920 x 1080 screen, in generation order (many crossings).
+std::vector<std::vector<double>> random_tours(int n, int count) {
+  Mt19937Source random(12345);
+  std::vector<std::vector<double>> tours;
+  for (int t = 0; t < count; ++t) {
+    std::vector<double> xy;
+    for (int i = 0; i < n; ++i) {
+      xy.push_back(random.next() * 1890.0 + 15.0);
+      xy.push_back(random.next() * 1050.0 + 15.0);
+    }
+    tours.push_back(xy);
+  }
+  return tours;
+}
+
+void load(Solver& s, const std::vector<double>& xy) {
+  s.n = static_cast<std::int16_t>(xy.size() / 2);
+  for (int i = 0; i < s.n; ++i) {
+    s.x[i] = xy[2 * static_cast<std::size_t>(i)];
+    s.y[i] = xy[2 * static_cast<std::size_t>(i) + 1];
+  }
+}
+
+void BM_hantei(benchmark::State& state) {
+  Mt19937Source random(1);
+  ComputeOnlyHost host;
+  Solver s(random, host);
+  load(s, random_tours(49, 1)[0]);
+  s.type = static_cast<std::int16_t>(state.range(0));
+  s.bestd = 0;  // measure only, never take
+  for (auto _ : state) {
+    s.hantei();
+    benchmark::DoNotOptimize(s.curd);
+  }
+}
+BENCHMARK(BM_hantei)->Arg(0)->Arg(1);
+
+void BM_majiwaruka(benchmark::State& state) {
+  const auto tours = random_tours(49, 64);
+  Mt19937Source random(2);
+  ComputeOnlyHost host;
+  Solver s(random, host);
+  s.type = static_cast<std::int16_t>(state.range(0));
+  std::size_t k = 0;
+  for (auto _ : state) {
+    load(s, tours[k++ % tours.size()]);
+    s.majiwaruka();
+    benchmark::DoNotOptimize(s.x[0]);
+  }
+}
+BENCHMARK(BM_majiwaruka)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+void BM_problem49(benchmark::State& state) {
+  const auto type = static_cast<std::int16_t>(state.range(0));
+  std::uint32_t seed = 1;
+  for (auto _ : state) {
+    Mt19937Source random(seed++);
+    ComputeOnlyHost host;
+    Solver s(random, host);
+    host.solver = &s;
+    s.force_problem(49, type);
+    s.run();
+    benchmark::DoNotOptimize(s.bestd);
+  }
+}
+BENCHMARK(BM_problem49)->DenseRange(0, 3)->Unit(benchmark::kSecond)->Iterations(1);
+
+}  // namespace
+}  // namespace rovanel
