@@ -3,11 +3,15 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
+#include "display/painter.hpp"
+#include "platform/cairo/cairo_canvas.hpp"
+#include "platform/offscreen/frame_writer.hpp"
 #include "solver/solver.hpp"
 
 namespace rovanel {
@@ -86,54 +90,90 @@ Options parse(int argc, char** argv) {
   return o;
 }
 
+// Frames are drawn only when they are written.
+class FrameOutput {
+ public:
+  FrameOutput(TourState& state, ScreenSize size, std::string dir)
+      : surface_(cairo_image_surface_create(CAIRO_FORMAT_RGB24, size.width, size.height),
+                 cairo_surface_destroy),
+        canvas_(surface_.get(), static_cast<float>(size.width)),
+        painter_(state, canvas_),
+        writer_(std::move(dir)) {}
+
+  void repaint() {
+    painter_.repaint();
+    canvas_.compose_label();
+    canvas_.flush();
+    writer_.write(surface_.get());
+  }
+  Canvas& canvas() { return canvas_; }
+
+ private:
+  std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)> surface_;
+  CairoCanvas canvas_;
+  Painter painter_;
+  FrameWriter writer_;
+};
+
 // Runs the driver unpaced; stops through the driver's own stop path after the last problem.
 class HeadlessHost final : public DriverHost {
  public:
-  explicit HeadlessHost(const Options& options) : options_(options) {}
-  void attach(Solver& solver) { solver_ = &solver; }
+  HeadlessHost(const Options& options, Solver& solver) : options_(options), solver_(solver) {
+    if (options.frames) {
+      frames_.emplace(solver, options.size, *options.frames);
+    }
+  }
 
   void show() override {}
   void start_saver() override {}
   void redraw_now() override {}
   // The only yield with iter past maxiter is the first one after a finished problem.
   void yield() override {
-    if (solver_->iter != solver_->maxiter + 1) {
+    if (solver_.iter != solver_.maxiter + 1) {
       return;
     }
     ++done_;
     if (options_.trace) {
       std::printf("problem %ld n=%d type=%d counter2=%d bestd=%.17g hantei=%lld\n", done_,
-                  solver_->n, solver_->type, solver_->counter2, solver_->bestd,
-                  static_cast<long long>(solver_->hantei_calls));
+                  solver_.n, solver_.type, solver_.counter2, solver_.bestd,
+                  static_cast<long long>(solver_.hantei_calls));
     }
-    solver_->hantei_calls = 0;
+    solver_.hantei_calls = 0;
     if (done_ == options_.problems) {
       quitflag = -1;
     }
   }
   void repaint() override {
-    ++repaints_;
-    if (solver_->counter2 != last_counter2_) {
-      last_counter2_ = solver_->counter2;
-      if (options_.trace && solver_->counter2 > 0) {
-        std::printf("improve %ld %d %d %.17g\n", done_ + 1, solver_->iter, solver_->counter2,
-                    solver_->bestd);
+    if (frames_) {
+      frames_->repaint();
+    }
+    if (solver_.counter2 != last_counter2_) {
+      last_counter2_ = solver_.counter2;
+      if (options_.trace && solver_.counter2 > 0) {
+        std::printf("improve %ld %d %d %.17g\n", done_ + 1, solver_.iter, solver_.counter2,
+                    solver_.bestd);
       }
     }
   }
   ScreenSize screen_size() override { return options_.size; }
-  void place_label(float, float) override {}
-  void clear() override {}
+  void place_label(float top, float left) override {
+    if (frames_) {
+      frames_->canvas().set_label_position(left, top);
+    }
+  }
+  void clear() override {
+    if (frames_) {
+      frames_->canvas().clear();
+    }
+  }
   void hide() override {}
   void unload() override {}
 
-  long repaints() const { return repaints_; }
-
  private:
   const Options& options_;
-  Solver* solver_ = nullptr;
+  Solver& solver_;
+  std::optional<FrameOutput> frames_;
   long done_ = 0;
-  long repaints_ = 0;
   std::int32_t last_counter2_ = 0;
 };
 
@@ -151,11 +191,20 @@ int run(int argc, char** argv) {
     std::fprintf(stderr, "rovanel-headless: seed %u\n", *options.seed);
   }
   Mt19937Source random(*options.seed);
-  HeadlessHost host(options);
-  Solver solver(random, host);
-  host.attach(solver);
-  solver.force_problem(options.n, options.type);
-  solver.run();
+  // The solver keeps a reference to its host and the host to the solver.
+  struct Run {
+    Run(const Options& o, RandomSource& r) : solver(r, host), host(o, solver) {}
+    Solver solver;
+    HeadlessHost host;
+  } run(options, random);
+  run.solver.force_problem(options.n, options.type);
+  try {
+    run.solver.run();
+  } catch (const FrameWriteError& e) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "rovanel-headless: %s\n", e.what());
+    return 1;
+  }
   return 0;
 }
 

@@ -1,0 +1,39 @@
+// Display benchmark: repaint of a 49-point tour plus the label, on an image surface (no PNG).
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+#include "display/painter.hpp"
+#include "platform/cairo/cairo_canvas.hpp"
+#include "solver/random_source.hpp"
+
+namespace rovanel {
+namespace {
+
+void BM_repaint_frame(benchmark::State& state) {
+  const auto width = static_cast<int>(state.range(0));
+  const auto height = static_cast<int>(state.range(1));
+  std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)> surface(
+      cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height), cairo_surface_destroy);
+  CairoCanvas canvas(surface.get(), static_cast<float>(width));
+  TourState s;
+  Mt19937Source random(3);
+  s.n = 49;
+  s.type = 3;
+  s.maxiter = 50;
+  s.bestd = 12345.678;
+  for (int i = 0; i < s.n; ++i) {
+    s.x[i] = s.bestx[i] = random.next() * (width - 30.0) + 15.0;
+    s.y[i] = s.besty[i] = random.next() * (height - 30.0) + 15.0;
+  }
+  Painter painter(s, canvas);
+  for (auto _ : state) {
+    painter.repaint();
+    canvas.compose_label();
+    canvas.flush();
+  }
+}
+BENCHMARK(BM_repaint_frame)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace rovanel
