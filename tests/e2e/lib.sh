@@ -1,0 +1,78 @@
+# Shared helpers of the end-to-end tests (POSIX sh). Source it; call e2e_init first.
+# Every process started here is stopped by its process id in e2e_cleanup.
+
+e2e_init() {
+  E2E_TMP=$(mktemp -d)
+  E2E_PIDS=""
+  E2E_FAILURES=0
+  trap e2e_cleanup EXIT
+  trap 'exit 130' INT TERM
+}
+
+e2e_cleanup() {
+  for pid in $E2E_PIDS; do
+    kill "$pid" 2>/dev/null || true
+  done
+  for pid in $E2E_PIDS; do
+    wait "$pid" 2>/dev/null || true
+  done
+  rm -rf "$E2E_TMP"
+}
+
+# Remembers a background process to stop at the end.
+e2e_track() { E2E_PIDS="$E2E_PIDS $1"; }
+
+# Starts a private Xvfb of the given size (default 1024x768) on a free display; sets DISPLAY
+# and XVFB_PID.
+xvfb_start() {
+  size=${1:-1024x768}
+  n=90
+  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp >"$E2E_TMP/xvfb.log" 2>&1 &
+  XVFB_PID=$!
+  e2e_track "$XVFB_PID"
+  DISPLAY=":$n"
+  export DISPLAY
+  tries=0
+  until xdpyinfo >/dev/null 2>&1; do
+    tries=$((tries + 1))
+    [ "$tries" -lt 100 ] || { echo "Xvfb did not start"; cat "$E2E_TMP/xvfb.log"; return 1; }
+    sleep 0.1
+  done
+}
+
+# Screenshot of the whole screen as PNG.
+shot() { import -window root "$1"; }
+
+# The colour of one pixel of a PNG as RRGGBB.
+pixel() { convert "$1" -crop "1x1+$2+$3" +repage -format '%[hex:p{0,0}]' info: | cut -c1-6; }
+
+# How many pixels of a region WxH+X+Y have the colour RRGGBB.
+count_colour() {
+  convert "$1" -crop "$2" +repage -fill black +opaque "#$3" -fill white -opaque "#$3" \
+    -format '%[fx:round(mean*w*h)]' info:
+}
+
+# Milliseconds since the epoch.
+now_ms() { date +%s%3N; }
+
+# Waits up to $2 seconds (default 10) for process $1 to end; prints its exit status, or
+# "running" if it did not end.
+wait_exit() {
+  pid=$1
+  limit=$(( ${2:-10} * 100 ))
+  i=0
+  while kill -0 "$pid" 2>/dev/null; do
+    i=$((i + 1))
+    if [ "$i" -gt "$limit" ]; then echo running; return 0; fi
+    sleep 0.01
+  done
+  status=0
+  wait "$pid" 2>/dev/null || status=$?
+  echo "$status"
+}
+
+pass() { echo "ok   $*"; }
+fail() { echo "FAIL $*"; E2E_FAILURES=$((E2E_FAILURES + 1)); }
+check() { desc=$1; shift; if "$@"; then pass "$desc"; else fail "$desc"; fi; }
+e2e_finish() { [ "$E2E_FAILURES" -eq 0 ] || { echo "$E2E_FAILURES failed"; exit 1; }; }
