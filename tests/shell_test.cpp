@@ -3,6 +3,7 @@
 #include "recording_canvas.hpp"
 #include "shell/frm_tsp.hpp"
 #include "shell/mdl_tsp.hpp"
+#include "shell/pacing.hpp"
 #include "shell/texts.hpp"
 #include "support.hpp"
 
@@ -155,6 +156,36 @@ TEST_F(Saver, ACloseRequestUnloadsThroughTheSameSteps) {
   const Calls expected = {"show", "flag on", "cursor off", "present", "flag restored", "cursor on",
                           "end"};
   EXPECT_EQ(Calls(window.calls.begin(), window.calls.begin() + 7), expected);
+}
+
+}  // namespace
+}  // namespace rovanel::testing
+
+namespace rovanel::testing {
+namespace {
+
+TEST(Pacing, FramesAtMostThirtyASecondUntilTheStopFlag) {
+  using namespace std::chrono_literals;
+  Pacing pacing;
+  const auto t0 = Pacing::Clock::time_point{} + 10s;
+  quitflag = 0;
+  EXPECT_EQ(pacing.frame_wait(t0), Pacing::Clock::duration::zero());
+  pacing.presented(t0);
+  EXPECT_EQ(pacing.frame_wait(t0 + 10ms), Pacing::kFrameInterval - 10ms);
+  EXPECT_EQ(pacing.frame_wait(t0 + 40ms), Pacing::Clock::duration::zero());
+  quitflag = -1;
+  EXPECT_EQ(pacing.frame_wait(t0 + 10ms), Pacing::Clock::duration::zero());
+  quitflag = 0;
+}
+
+TEST(Pacing, PumpsAtMostOnceAMillisecond) {
+  using namespace std::chrono_literals;
+  Pacing pacing;
+  const auto t0 = Pacing::Clock::time_point{} + 10s;
+  EXPECT_TRUE(pacing.pump_due(t0));
+  EXPECT_FALSE(pacing.pump_due(t0 + 999us));
+  EXPECT_TRUE(pacing.pump_due(t0 + 1ms));
+  EXPECT_FALSE(pacing.pump_due(t0 + 1500us));
 }
 
 }  // namespace
