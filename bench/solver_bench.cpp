@@ -1,8 +1,11 @@
-// Solver benchmarks: measurement, crossing removal and whole problems, compute only.
+// Solver benchmarks: measurement, crossing removal and whole problems, compute only. Crossing
+// removal and whole problems run twice: with the solver's own crossing removal and with the
+// plain full rescan it replaced, the baseline of the ratios.
 #include <benchmark/benchmark.h>
 
 #include <vector>
 
+#include "reference/plain_majiwaruka.hpp"
 #include "solver/solver.hpp"
 
 namespace rovanel {
@@ -66,11 +69,14 @@ void BM_hantei(benchmark::State& state) {
 }
 BENCHMARK(BM_hantei)->Arg(0)->Arg(1);
 
+using Plain = reference::PlainMajiwaruka<>;
+
+template <class S>
 void BM_majiwaruka(benchmark::State& state) {
   const auto tours = random_tours(49, 64);
   Mt19937Source random(2);
   ComputeOnlyHost host;
-  Solver s(random, host);
+  S s(random, host);
   s.type = static_cast<std::int16_t>(state.range(0));
   std::size_t k = 0;
   for (auto _ : state) {
@@ -79,22 +85,25 @@ void BM_majiwaruka(benchmark::State& state) {
     benchmark::DoNotOptimize(s.x[0]);
   }
 }
-BENCHMARK(BM_majiwaruka)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_majiwaruka<Solver>)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_majiwaruka<Plain>)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
+template <class S>
 void BM_problem49(benchmark::State& state) {
   const auto type = static_cast<std::int16_t>(state.range(0));
   std::uint32_t seed = 1;
   for (auto _ : state) {
     Mt19937Source random(seed++);
     ComputeOnlyHost host;
-    Solver s(random, host);
+    S s(random, host);
     host.solver = &s;
     s.force_problem(49, type);
     s.run();
     benchmark::DoNotOptimize(s.bestd);
   }
 }
-BENCHMARK(BM_problem49)->DenseRange(0, 3)->Unit(benchmark::kSecond)->Iterations(1);
+BENCHMARK(BM_problem49<Solver>)->DenseRange(0, 3)->Unit(benchmark::kSecond)->Iterations(1);
+BENCHMARK(BM_problem49<Plain>)->DenseRange(0, 3)->Unit(benchmark::kSecond)->Iterations(1);
 
 }  // namespace
 }  // namespace rovanel

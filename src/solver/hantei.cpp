@@ -6,15 +6,23 @@ namespace rovanel {
 void Solver::hantei() {
   ++hantei_calls;
   const int last = type <= 0 ? n - 1 : n - 2;
-  curd = 0.0;
-  for (int i = 0; i <= last; ++i) {
-    si = static_cast<std::int16_t>(i);
-    si1 = static_cast<std::int16_t>(i + 1);
-    if (i == n - 1) {
-      si1 = 0;
-    }
-    curd += kyori(x[si], y[si], x[si1], y[si1]);
+  // The edge lengths first (independent, so they vectorize), then their sum in tour order,
+  // the closing edge last.
+  double length[Slots<double>::kSize];
+  for (int i = 0; i < n - 1; ++i) {
+    length[i] = kyori(x[i], y[i], x[i + 1], y[i + 1]);
   }
+  if (last == n - 1) {
+    length[n - 1] = kyori(x[n - 1], y[n - 1], x[0], y[0]);
+  }
+  double sum = 0.0;
+  for (int i = 0; i <= last; ++i) {
+    sum += length[i];
+  }
+  curd = sum;
+  // The edge cursor ends at the last edge measured.
+  si = static_cast<std::int16_t>(last);
+  si1 = static_cast<std::int16_t>(last == n - 1 ? 0 : n - 1);
   if (curd < bestd) {
     ++counter2;
     bestd = curd;

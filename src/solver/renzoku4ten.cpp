@@ -11,10 +11,11 @@ void Solver::renzoku4ten() {
     std::int16_t p1 = 0;
     std::int16_t p2 = 0;
     for (int i = 0; i < r; ++i) {
+      // The window wraps past the last position in a closed tour.
       const int p0 = i;
-      const int q1 = (i + 1) % n;
-      const int q2 = (i + 2) % n;
-      const int q3 = (i + 3) % n;
+      const int q1 = i + 1 < n ? i + 1 : i + 1 - n;
+      const int q2 = i + 2 < n ? i + 2 : i + 2 - n;
+      const int q3 = i + 3 < n ? i + 3 : i + 3 - n;
       const double l1 = (kyori(x[q1], y[q1], x[q2], y[q2]) + kyori(x[p0], y[p0], x[q1], y[q1])) +
                         kyori(x[q2], y[q2], x[q3], y[q3]);
       const double l2 = (kyori(x[q2], y[q2], x[q1], y[q1]) + kyori(x[p0], y[p0], x[q2], y[q2])) +

@@ -71,14 +71,9 @@ class Solver : public TourState {
   virtual void ten2();
   virtual void ten2b();
 
-  void koukan(const std::int16_t& kie, const std::int16_t& kjs) {
-    const double kx = x[kie];
-    const double ky = y[kie];
-    x[kie] = x[kjs];
-    y[kie] = y[kjs];
-    x[kjs] = kx;
-    y[kjs] = ky;
-  }
+  // The points at two positions change places; the arguments are only read.
+  void koukan(const std::int16_t& kie, const std::int16_t& kjs);
+  // 1 when segment (mx1,my1)-(mx2,my2) crosses segment (mx3,my3)-(mx4,my4), else 0.
   static std::int16_t majiwaru(const double& mx1, const double& my1, const double& mx2,
                                const double& my2, const double& mx3, const double& my3,
                                const double& mx4, const double& my4);
@@ -112,3 +107,5 @@ class Solver : public TourState {
 };
 
 }  // namespace rovanel
+
+#include "solver/koukan_majiwaru.hpp"

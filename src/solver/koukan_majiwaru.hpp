@@ -1,0 +1,41 @@
+// The point exchange and the segment crossing test, inline: the moves call them in their
+// innermost loops.
+#pragma once
+
+#include "solver/solver.hpp"
+
+namespace rovanel {
+
+inline void Solver::koukan(const std::int16_t& kie, const std::int16_t& kjs) {
+  const double kx = x[kie];
+  const double ky = y[kie];
+  x[kie] = x[kjs];
+  y[kie] = y[kjs];
+  x[kjs] = kx;
+  y[kjs] = ky;
+}
+
+// The crossing test on one pair of segments (V = double) or on several lanes of pairs at once
+// (V = a vector of doubles): the same operations in the same order in every lane, so every
+// lane gives exactly what the test gives for its pair. The small constant in the divisor makes
+// a touching end count in one orientation only, as the moves expect.
+template <class V>
+inline auto crossing_lanes(V mx1, V my1, V mx2, V my2, V mx3, V my3, V mx4, V my4) {
+  const V a = (my4 - my3) * (mx4 - mx1) - (my4 - my1) * (mx4 - mx3);
+  const V b = (my4 - my1) * (mx2 - mx1) - (my2 - my1) * (mx4 - mx1);
+  const V c = (my4 - my3) * (mx2 - mx1) - (my2 - my1) * (mx4 - mx3) + 0.00001;
+  // A divisor of exactly zero (cross product -0.00001) means no crossing, not a division by zero.
+  const auto divisible = c != 0.0;
+  const V divisor = divisible ? c : V{} + 1.0;
+  const V s = a / divisor;
+  const V t = b / divisor;
+  return divisible & (s > 0.0) & (s < 1.0) & (t > 0.0) & (t < 1.0);
+}
+
+inline std::int16_t Solver::majiwaru(const double& mx1, const double& my1, const double& mx2,
+                                     const double& my2, const double& mx3, const double& my3,
+                                     const double& mx4, const double& my4) {
+  return crossing_lanes(mx1, my1, mx2, my2, mx3, my3, mx4, my4) ? 1 : 0;
+}
+
+}  // namespace rovanel

@@ -1,0 +1,49 @@
+// The straightforward crossing removal: every repetition rescans the tour from the first pair.
+// The solver's own majiwaruka must list, draw and exchange exactly as this one does.
+#pragma once
+
+#include "solver/solver.hpp"
+
+namespace rovanel::reference {
+
+template <class Base = Solver>
+class PlainMajiwaruka : public Base {
+ public:
+  using Base::Base;
+
+  void majiwaruka() override {
+    auto& s = *this;
+    const int l = s.type <= 0 ? s.n : s.n - 1;
+    for (std::int32_t exchanges = 0; exchanges < Solver::kMaxCrossingExchanges; ++exchanges) {
+      bool found = false;
+      s.ncross = 0;
+      for (int i = 0; i <= l - 3 && s.ncross <= 10; ++i) {
+        s.si = static_cast<std::int16_t>(i);
+        s.si1 = static_cast<std::int16_t>(i + 1);
+        for (int j = i + 2; j <= l - 1; ++j) {
+          s.sj = static_cast<std::int16_t>(j);
+          s.sj1 = static_cast<std::int16_t>(j == s.n - 1 ? 0 : j + 1);
+          if (Solver::majiwaru(s.x[s.si], s.y[s.si], s.x[s.si1], s.y[s.si1], s.x[s.sj], s.y[s.sj],
+                               s.x[s.sj1], s.y[s.sj1]) == 1) {
+            found = true;
+            s.crossb[s.ncross] = s.sj;
+            s.crossa[s.ncross] = s.si1;
+            ++s.ncross;
+            if (s.ncross > 10) {
+              break;
+            }
+          }
+        }
+      }
+      if (!found) {
+        return;
+      }
+      s.pick = this->draw_index(s.ncross);
+      s.sj = s.crossb[s.pick];
+      s.si1 = s.crossa[s.pick];
+      s.koukan(s.si1, s.sj);
+    }
+  }
+};
+
+}  // namespace rovanel::reference
