@@ -88,6 +88,65 @@ void BM_majiwaruka(benchmark::State& state) {
 BENCHMARK(BM_majiwaruka<Solver>)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_majiwaruka<Plain>)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
+// The tours the schedule itself hands to crossing removal: every 10th call of one problem.
+struct Recorded {
+  std::int16_t type;
+  std::vector<double> xy;
+};
+
+class RecordingSolver final : public Solver {
+ public:
+  using Solver::Solver;
+  void majiwaruka() override {
+    if (calls_++ % 10 == 0) {
+      Recorded r{type, {}};
+      for (int i = 0; i < n; ++i) {
+        r.xy.push_back(x[i]);
+        r.xy.push_back(y[i]);
+      }
+      tours.push_back(r);
+    }
+    Solver::majiwaruka();
+  }
+  std::vector<Recorded> tours;
+
+ private:
+  long calls_ = 0;
+};
+
+const std::vector<Recorded>& schedule_tours(std::int16_t type) {
+  static std::vector<Recorded> by_type[4];
+  auto& tours = by_type[type];
+  if (tours.empty()) {
+    Mt19937Source random(42);
+    ComputeOnlyHost host;
+    RecordingSolver s(random, host);
+    host.solver = &s;
+    s.force_problem(49, type);
+    s.run();
+    tours = s.tours;
+  }
+  return tours;
+}
+
+template <class S>
+void BM_majiwaruka_schedule(benchmark::State& state) {
+  const auto& tours = schedule_tours(static_cast<std::int16_t>(state.range(0)));
+  ComputeOnlyHost host;
+  std::size_t k = 0;
+  for (auto _ : state) {
+    const Recorded& r = tours[k % tours.size()];
+    Mt19937Source random(static_cast<std::uint32_t>(k++));
+    S s(random, host);
+    s.type = r.type;
+    load(s, r.xy);
+    s.majiwaruka();
+    benchmark::DoNotOptimize(s.x[0]);
+  }
+}
+BENCHMARK(BM_majiwaruka_schedule<Solver>)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_majiwaruka_schedule<Plain>)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
+
 template <class S>
 void BM_problem49(benchmark::State& state) {
   const auto type = static_cast<std::int16_t>(state.range(0));

@@ -38,6 +38,12 @@ Lanes load(const double* p) {
   return v;
 }
 
+// Lane k's result as bit k.
+template <class Mask>
+std::uint64_t lane_bits(Mask hit) {
+  return static_cast<std::uint64_t>((hit[0] & 1) | (hit[1] & 2));
+}
+
 // The tour's edges and which tested pairs of them cross. Edge e runs from point e to point
 // e + 1; the closing edge of a closed tour ends at point n, a copy of point 0. Row i holds the
 // edges j = i + 2 .. l - 1 that edge i is tested against.
@@ -83,11 +89,9 @@ class CrossingTable {
     const Lanes x2 = Lanes{} + px_[i + 1], y2 = Lanes{} + py_[i + 1];
     std::uint64_t bits = 0;
     for (int j = i + 2; j <= l_ - 1; j += kLanes) {
-      const auto hit = crossing_lanes(x1, y1, x2, y2, load(&px_[j]), load(&py_[j]),
-                                      load(&px_[j + 1]), load(&py_[j + 1]));
-      for (int k = 0; k < kLanes; ++k) {
-        bits |= static_cast<std::uint64_t>(hit[k] & 1) << (j + k);
-      }
+      bits |= lane_bits(crossing_lanes(x1, y1, x2, y2, load(&px_[j]), load(&py_[j]),
+                                       load(&px_[j + 1]), load(&py_[j + 1])))
+              << j;
     }
     return bits & bit_range(i + 2, l_ - 1);
   }
@@ -98,10 +102,10 @@ class CrossingTable {
     const Lanes x4 = Lanes{} + px_[j + 1], y4 = Lanes{} + py_[j + 1];
     const std::uint64_t bit = 1ULL << j;
     for (int i = 0; i <= j - 2; i += kLanes) {
-      const auto hit = crossing_lanes(load(&px_[i]), load(&py_[i]), load(&px_[i + 1]),
-                                      load(&py_[i + 1]), x3, y3, x4, y4);
+      const std::uint64_t hits = lane_bits(crossing_lanes(
+          load(&px_[i]), load(&py_[i]), load(&px_[i + 1]), load(&py_[i + 1]), x3, y3, x4, y4));
       for (int k = 0; k < kLanes && i + k <= j - 2; ++k) {
-        row_[i + k] = hit[k] != 0 ? row_[i + k] | bit : row_[i + k] & ~bit;
+        row_[i + k] = (row_[i + k] & ~bit) | (((hits >> k) & 1) << j);
       }
     }
   }
