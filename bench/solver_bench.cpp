@@ -71,6 +71,18 @@ BENCHMARK(BM_hantei)->Arg(0)->Arg(1);
 
 using Plain = reference::PlainMajiwaruka<>;
 
+// The solver's crossing removal two lanes wide, as on processors without AVX2.
+class Narrow final : public Solver {
+ public:
+  using Solver::Solver;
+  void majiwaruka() override {
+    const bool wide = wide_lanes;
+    wide_lanes = false;
+    Solver::majiwaruka();
+    wide_lanes = wide;
+  }
+};
+
 template <class S>
 void BM_majiwaruka(benchmark::State& state) {
   const auto tours = random_tours(49, 64);
@@ -86,6 +98,7 @@ void BM_majiwaruka(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_majiwaruka<Solver>)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_majiwaruka<Narrow>)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_majiwaruka<Plain>)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 // The tours the schedule itself hands to crossing removal: every 10th call of one problem.
@@ -145,6 +158,7 @@ void BM_majiwaruka_schedule(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_majiwaruka_schedule<Solver>)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_majiwaruka_schedule<Narrow>)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_majiwaruka_schedule<Plain>)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
 
 template <class S>

@@ -83,11 +83,16 @@ class Solver : public TourState {
   // Calls of hantei since the last reset of the count (for traces and benchmarks).
   std::int64_t hantei_calls = 0;
 
- protected:
+  // Crossing removal tests four pairs of edges at a time where the processor has AVX2, two
+  // elsewhere; the results are the same either way (tests run both).
+  static bool wide_lanes;
+
   // A whole number among k choices: floor(r * k), formed in double precision.
   std::int16_t draw_index(int k) {
     return static_cast<std::int16_t>(static_cast<double>(random_.next()) * k);
   }
+
+ protected:
   double draw() { return static_cast<double>(random_.next()); }
 
  private:
