@@ -43,6 +43,12 @@ wait_window() {
   return 1
 }
 
+# The top left corner of window $1 on the screen: OX, OY.
+window_origin() {
+  eval "$(xwininfo -id "$1" | awk '/Absolute upper-left X/ { print "OX=" $4 }
+                                   /Absolute upper-left Y/ { print "OY=" $4 }')"
+}
+
 title() { xprop -id "$1" _NET_WM_NAME 2>/dev/null | sed -n 's/^[^"]*"\(.*\)"$/\1/p'; }
 
 # Runs a command (input or a signal) and expects PID to end with status 0 within LIMIT_MS of it.
@@ -235,7 +241,7 @@ cp "$SHOTS/embedded.png" "$SHOTS/embedded-window.png"
 # The window's red bar lies at its own right edge: x 200..349 of 400.
 check "the window's own size" \
   at_least "$(count_colour "$SHOTS/embedded-window.png" 160x60+296+122 ff0000)" 100
-start -window-id "$host"
+start -window-id "$(printf %d "$host")"  # decimal, where XSCREENSAVER_WINDOW was hex
 embedded_run "-window-id" 400x300+100+100 524x768+500+0
 kill "$host_pid"
 start -root
@@ -280,12 +286,14 @@ start ""
 if wait_window 巡回セールスマン問題設定画面; then
   shot "$SHOTS/dialog.png"
   check "a Japanese font is installed" [ -n "$(fc-list :lang=ja)" ]
-  check "dialog: 340x246" [ "$(xwininfo -id "$WIN" | awk '/Width|Height/ { printf "%s ", $2 }')" = "340 246 " ]
-  origin=$(xwininfo -id "$WIN" | awk '/Absolute upper-left/ { printf "%s ", $4 }')
-  set -- $origin
-  # lblTsp at (56, 8), lblComment at (104, 88), the buttons at y 192.
-  check "dialog: lblTsp text" at_least "$(count_dark "$SHOTS/dialog.png" "185x30+$(($1 + 56))+$(($2 + 8))")" 40
-  check "dialog: lblComment text" at_least "$(count_dark "$SHOTS/dialog.png" "169x25+$(($1 + 104))+$(($2 + 88))")" 40
+  check "dialog: client area 340x246" \
+    [ "$(xwininfo -id "$WIN" | awk '/Width|Height/ { printf "%s ", $2 }')" = "340 246 " ]
+  window_origin "$WIN"
+  # lblTsp at (56, 8), lblComment at (104, 88).
+  check "dialog: lblTsp text" \
+    at_least "$(count_dark "$SHOTS/dialog.png" "185x30+$((OX + 56))+$((OY + 8))")" 40
+  check "dialog: lblComment text" \
+    at_least "$(count_dark "$SHOTS/dialog.png" "169x25+$((OX + 104))+$((OY + 88))")" 40
   xdotool windowfocus --sync "$WIN"
   ends_promptly "'' dialog, Enter" xdotool key Return
 else
@@ -299,7 +307,9 @@ echo "# the password message box"
 start /a 472
 if wait_window Rovanel; then
   shot "$SHOTS/message.png"
-  check "message box text" at_least "$(count_dark "$SHOTS/message.png" 300x40+0+0)" 100
+  window_origin "$WIN"
+  check "message box text" \
+    at_least "$(count_dark "$SHOTS/message.png" "300x40+$OX+$OY")" 100
   xdotool windowfocus --sync "$WIN"
   ends_promptly "'/a 472' message box, Enter" xdotool key Return
 else
