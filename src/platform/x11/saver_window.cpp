@@ -3,6 +3,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/scrnsaver.h>
+#include <cairo-xlib.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
@@ -29,8 +30,7 @@ void on_stop_signal(int) {
   [[maybe_unused]] const ssize_t ignored = write(stop_pipe[1], &byte, 1);
 }
 
-}  // namespace
-
+// The handler only notes the signal; the pump turns it into the stop flag.
 void install_stop_signals() {
   if (pipe2(stop_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
     std::perror("rovanel: pipe");
@@ -44,8 +44,11 @@ void install_stop_signals() {
   }
 }
 
+}  // namespace
+
 X11SaverWindow::X11SaverWindow(Display* display, std::optional<Window> host)
     : display_(display), host_(host) {
+  install_stop_signals();
   Visual* visual = nullptr;
   int depth = 0;
   if (embedded()) {
@@ -68,9 +71,10 @@ X11SaverWindow::X11SaverWindow(Display* display, std::optional<Window> host)
   XGCValues values{};
   values.graphics_exposures = False;  // no NoExpose event for every copy
   gc_ = XCreateGC(display_, back_, GCGraphicsExposures, &values);
-  surface_ = cairo_xlib_surface_create(display_, back_, visual, width_, height_);
-  canvas_.emplace(surface_, static_cast<float>(width_));
-  canvas_->clear();  // a new pixmap holds garbage
+  cairo_surface_t* surface = cairo_xlib_surface_create(display_, back_, visual, width_, height_);
+  canvas_.emplace(surface, static_cast<float>(width_));
+  cairo_surface_destroy(surface);  // the canvas holds its own reference
+  canvas_->clear();                // a new pixmap holds garbage
 }
 
 void X11SaverWindow::create_own_window() {

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <X11/Xlib.h>
-#include <cairo-xlib.h>
 
 #include <optional>
 
@@ -14,14 +13,11 @@
 
 namespace rovanel {
 
-// SIGTERM, SIGINT and SIGHUP set quitflag at the next pump and wake a frame's wait, so the
-// saver ends through its normal unload path, settings restored.
-void install_stop_signals();
-
 class X11SaverWindow final : public SaverWindow {
  public:
   // Without a host window, opens a full-screen window of its own that takes the keyboard and
   // pointer input; with one, draws into it at its size and visual and leaves input to the host.
+  // SIGTERM, SIGINT and SIGHUP stop the saver like input does, through its unload.
   X11SaverWindow(Display* display, std::optional<Window> host);
   X11SaverWindow(const X11SaverWindow&) = delete;
   X11SaverWindow& operator=(const X11SaverWindow&) = delete;
@@ -56,7 +52,6 @@ class X11SaverWindow final : public SaverWindow {
   int height_ = 0;
   Pixmap back_ = 0;
   GC gc_ = nullptr;
-  cairo_surface_t* surface_ = nullptr;
   std::optional<CairoCanvas> canvas_;
   Cursor blank_cursor_ = 0;
   bool blanking_suspended_ = false;

@@ -132,7 +132,6 @@ class X11System final : public WindowSystem {
       cannot_open_display();
     }
     const std::optional<Window> host = host_window(display);
-    install_stop_signals();
     X11SaverWindow window(display, host);
     Mt19937Source random(
         static_cast<std::uint32_t>(std::chrono::system_clock::now().time_since_epoch().count()));
