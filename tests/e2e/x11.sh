@@ -29,11 +29,12 @@ start() {
 # The visible windows of rovanel (the saver, a dialog or a message box).
 windows() { xdotool search --onlyvisible --class '^rovanel$' 2>/dev/null; }
 
-# Waits up to 10 s for a visible rovanel window whose caption is $1; sets WIN.
+# Waits up to 10 s for a visible window of PID whose caption is $1; sets WIN. (The server may
+# still list the windows of a process that has just ended.)
 wait_window() {
   ww_i=0
   while [ "$ww_i" -lt 100 ]; do
-    for WIN in $(windows); do
+    for WIN in $(xdotool search --all --onlyvisible --pid "$PID" --class '^rovanel$' 2>/dev/null); do
       [ "$(title "$WIN")" = "$1" ] && return 0
     done
     ww_i=$((ww_i + 1))

@@ -95,6 +95,9 @@ void X11SaverWindow::create_own_window() {
                   XInternAtom(display_, "UTF8_STRING", False), 8, PropModeReplace,
                   reinterpret_cast<const unsigned char*>(kSaverCaption),
                   static_cast<int>(caption_length));
+  const long pid = getpid();
+  XChangeProperty(display_, window_, XInternAtom(display_, "_NET_WM_PID", False), XA_CARDINAL, 32,
+                  PropModeReplace, reinterpret_cast<const unsigned char*>(&pid), 1);
   char res_name[] = "rovanel";
   char res_class[] = "Rovanel";
   XClassHint class_hint{res_name, res_class};
