@@ -23,12 +23,12 @@ e2e_cleanup() {
 e2e_track() { E2E_PIDS="$E2E_PIDS $1"; }
 
 # Starts a private Xvfb of the given size (default 1024x768) on a free display; sets DISPLAY
-# and XVFB_PID.
+# and XVFB_PID. The server keeps its settings (xset) when its last client leaves.
 xvfb_start() {
   size=${1:-1024x768}
   n=90
   while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp >"$E2E_TMP/xvfb.log" 2>&1 &
+  Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp -noreset >"$E2E_TMP/xvfb.log" 2>&1 &
   XVFB_PID=$!
   e2e_track "$XVFB_PID"
   DISPLAY=":$n"
@@ -70,6 +70,21 @@ wait_exit() {
   status=0
   wait "$pid" 2>/dev/null || status=$?
   echo "$status"
+}
+
+# Waits up to $2 seconds (default 10) for process $1, a child of this shell, to end; sets
+# STATUS to its exit status, or to "running" if it did not end. Call it directly, not in $(...):
+# only this shell can reap its children, and until then an ended child still looks alive.
+wait_status() {
+  ws_limit=$(( ${2:-10} * 100 ))
+  ws_i=0
+  while kill -0 "$1" 2>/dev/null; do
+    ws_i=$((ws_i + 1))
+    if [ "$ws_i" -gt "$ws_limit" ]; then STATUS=running; return 0; fi
+    sleep 0.01
+  done
+  STATUS=0
+  wait "$1" 2>/dev/null || STATUS=$?
 }
 
 pass() { echo "ok   $*"; }

@@ -1,0 +1,252 @@
+#include "platform/x11/saver_window.hpp"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/scrnsaver.h>
+#include <cairo-xlib.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+#include "shell/texts.hpp"
+
+namespace rovanel {
+
+namespace {
+
+// Written by the signal handler; the read end wakes a frame's wait.
+volatile std::sig_atomic_t stop_requested = 0;
+int stop_pipe[2] = {-1, -1};
+
+void on_stop_signal(int) {
+  stop_requested = 1;
+  const char byte = 0;
+  [[maybe_unused]] const ssize_t ignored = write(stop_pipe[1], &byte, 1);
+}
+
+// The handler only notes the signal; the pump turns it into the stop flag.
+void install_stop_signals() {
+  if (pipe2(stop_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+    std::perror("rovanel: pipe");
+    std::exit(1);
+  }
+  struct sigaction action {};
+  action.sa_handler = on_stop_signal;
+  sigemptyset(&action.sa_mask);
+  for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+    sigaction(signal, &action, nullptr);
+  }
+}
+
+}  // namespace
+
+X11SaverWindow::X11SaverWindow(Display* display, std::optional<Window> host)
+    : display_(display), host_(host) {
+  install_stop_signals();
+  Visual* visual = nullptr;
+  int depth = 0;
+  if (embedded()) {
+    window_ = *host_;
+    XWindowAttributes attributes;
+    XGetWindowAttributes(display_, window_, &attributes);
+    width_ = attributes.width;
+    height_ = attributes.height;
+    visual = attributes.visual;
+    depth = attributes.depth;
+    // Input belongs to the host; only repaint what gets uncovered.
+    XSelectInput(display_, window_, ExposureMask);
+  } else {
+    create_own_window();
+    visual = DefaultVisual(display_, DefaultScreen(display_));
+    depth = DefaultDepth(display_, DefaultScreen(display_));
+  }
+  back_ = XCreatePixmap(display_, window_, static_cast<unsigned>(width_),
+                        static_cast<unsigned>(height_), static_cast<unsigned>(depth));
+  XGCValues values{};
+  values.graphics_exposures = False;  // no NoExpose event for every copy
+  gc_ = XCreateGC(display_, back_, GCGraphicsExposures, &values);
+  cairo_surface_t* surface = cairo_xlib_surface_create(display_, back_, visual, width_, height_);
+  canvas_.emplace(surface, static_cast<float>(width_));
+  cairo_surface_destroy(surface);  // the canvas holds its own reference
+  canvas_->clear();                // a new pixmap holds garbage
+}
+
+void X11SaverWindow::create_own_window() {
+  const int screen = DefaultScreen(display_);
+  width_ = DisplayWidth(display_, screen);
+  height_ = DisplayHeight(display_, screen);
+  XSetWindowAttributes attributes{};
+  attributes.background_pixel = BlackPixel(display_, screen);
+  attributes.override_redirect = True;  // no frame, no window manager placing it
+  attributes.event_mask = KeyPressMask | ButtonPressMask | PointerMotionMask | ExposureMask;
+  window_ =
+      XCreateWindow(display_, RootWindow(display_, screen), 0, 0, static_cast<unsigned>(width_),
+                    static_cast<unsigned>(height_), 0, CopyFromParent, InputOutput, CopyFromParent,
+                    CWBackPixel | CWOverrideRedirect | CWEventMask, &attributes);
+
+  const std::size_t caption_length = std::strlen(kSaverCaption);
+  XChangeProperty(display_, window_, XInternAtom(display_, "_NET_WM_NAME", False),
+                  XInternAtom(display_, "UTF8_STRING", False), 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(kSaverCaption),
+                  static_cast<int>(caption_length));
+  const long pid = getpid();
+  XChangeProperty(display_, window_, XInternAtom(display_, "_NET_WM_PID", False), XA_CARDINAL, 32,
+                  PropModeReplace, reinterpret_cast<const unsigned char*>(&pid), 1);
+  char res_name[] = "rovanel";
+  char res_class[] = "Rovanel";
+  XClassHint class_hint{res_name, res_class};
+  XSetClassHint(display_, window_, &class_hint);
+
+  static char empty[1] = {0};
+  const Pixmap bitmap = XCreateBitmapFromData(display_, window_, empty, 1, 1);
+  XColor black{};
+  blank_cursor_ = XCreatePixmapCursor(display_, bitmap, bitmap, &black, &black, 0, 0);
+  XFreePixmap(display_, bitmap);
+}
+
+void X11SaverWindow::show() {
+  if (embedded()) {
+    return;
+  }
+  XMapRaised(display_, window_);
+  XSync(display_, False);
+  grab_keyboard();
+}
+
+// Another client (an open menu, say) may hold the keyboard for a moment; without the grab the
+// window still gets the keys typed while the pointer is over it.
+void X11SaverWindow::grab_keyboard() {
+  for (int attempt = 0; attempt < 50; ++attempt) {
+    if (XGrabKeyboard(display_, window_, False, GrabModeAsync, GrabModeAsync, CurrentTime) ==
+        GrabSuccess) {
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
+void X11SaverWindow::hide() {
+  if (embedded()) {
+    return;
+  }
+  XUnmapWindow(display_, window_);
+  XFlush(display_);
+}
+
+void X11SaverWindow::present() {
+  canvas_->compose_label();
+  canvas_->flush();
+  // Wait for the frame's turn; input that arrives meanwhile runs its handlers, and once the stop
+  // flag is set the wait is over.
+  for (;;) {
+    drain_events();
+    const auto wait = pacing_.frame_wait(Pacing::Clock::now());
+    if (wait <= Pacing::Clock::duration::zero()) {
+      break;
+    }
+    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(wait).count();
+    const timespec timeout{ns / 1000000000, ns % 1000000000};
+    pollfd fds[2] = {{ConnectionNumber(display_), POLLIN, 0}, {stop_pipe[0], POLLIN, 0}};
+    ppoll(fds, 2, &timeout, nullptr);
+  }
+  copy_to_window();
+  pacing_.presented(Pacing::Clock::now());
+}
+
+void X11SaverWindow::copy_to_window() {
+  XCopyArea(display_, back_, window_, gc_, 0, 0, static_cast<unsigned>(width_),
+            static_cast<unsigned>(height_), 0, 0);
+  XFlush(display_);
+}
+
+void X11SaverWindow::pump_events() {
+  if (pacing_.pump_due(Pacing::Clock::now())) {
+    drain_events();
+  }
+}
+
+void X11SaverWindow::drain_events() {
+  while (XPending(display_) > 0) {
+    XEvent event;
+    XNextEvent(display_, &event);
+    handle(event);
+  }
+  if (stop_requested != 0) {
+    quitflag = -1;
+  }
+}
+
+void X11SaverWindow::handle(const XEvent& event) {
+  switch (event.type) {
+    case KeyPress:
+      form_->key_down();
+      break;
+    case ButtonPress:
+      form_->click();
+      break;
+    case MotionNotify:
+      form_->mouse_move(static_cast<float>(event.xmotion.x), static_cast<float>(event.xmotion.y));
+      break;
+    case Expose:
+      // The pixmap holds the last frame: copy it back once the last exposed area is reported.
+      if (event.xexpose.count == 0) {
+        copy_to_window();
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void X11SaverWindow::show_cursor(bool visible) {
+  if (embedded()) {
+    return;
+  }
+  if (visible) {
+    XUndefineCursor(display_, window_);
+  } else {
+    XDefineCursor(display_, window_, blank_cursor_);
+  }
+  XFlush(display_);
+}
+
+// The X server's own blanking is suspended rather than switched off: the server lifts the
+// suspension by itself if the process dies, so nothing is left behind.
+void X11SaverWindow::set_screensaver_active() {
+  if (embedded()) {
+    return;  // the host runs the screen saving
+  }
+  int event_base = 0;
+  int error_base = 0;
+  int major = 0;
+  int minor = 0;
+  if (XScreenSaverQueryExtension(display_, &event_base, &error_base) &&
+      XScreenSaverQueryVersion(display_, &major, &minor) &&
+      (major > 1 || (major == 1 && minor >= 1))) {
+    XScreenSaverSuspend(display_, True);
+    blanking_suspended_ = true;
+  }
+}
+
+void X11SaverWindow::restore_screensaver_active() {
+  if (blanking_suspended_) {
+    XScreenSaverSuspend(display_, False);
+    blanking_suspended_ = false;
+  }
+}
+
+void X11SaverWindow::end_program() {
+  if (!embedded()) {
+    XUngrabKeyboard(display_, CurrentTime);
+  }
+  XCloseDisplay(display_);  // flushes what is still queued
+  std::exit(0);
+}
+
+}  // namespace rovanel

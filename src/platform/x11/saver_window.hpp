@@ -1,0 +1,62 @@
+// The saver window on X11: a full-screen override-redirect window of its own, or a window that a
+// host such as XScreenSaver hands over. Frames are drawn into a pixmap and copied at once.
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <optional>
+
+#include "platform/cairo/cairo_canvas.hpp"
+#include "shell/frm_tsp.hpp"
+#include "shell/pacing.hpp"
+#include "shell/window_system.hpp"
+
+namespace rovanel {
+
+class X11SaverWindow final : public SaverWindow {
+ public:
+  // Without a host window, opens a full-screen window of its own that takes the keyboard and
+  // pointer input; with one, draws into it at its size and visual and leaves input to the host.
+  // SIGTERM, SIGINT and SIGHUP stop the saver like input does, through its unload.
+  X11SaverWindow(Display* display, std::optional<Window> host);
+  X11SaverWindow(const X11SaverWindow&) = delete;
+  X11SaverWindow& operator=(const X11SaverWindow&) = delete;
+
+  // The form whose input handlers the events run.
+  void attach(frmTsp& form) { form_ = &form; }
+
+  Canvas& canvas() override { return *canvas_; }
+  void show() override;
+  void hide() override;
+  void present() override;
+  void pump_events() override;
+  ScreenSize screen_size() override { return {width_, height_}; }
+  void show_cursor(bool visible) override;
+  void set_screensaver_active() override;
+  void restore_screensaver_active() override;
+  [[noreturn]] void end_program() override;
+
+ private:
+  bool embedded() const { return host_.has_value(); }
+  void create_own_window();
+  void grab_keyboard();
+  // Runs the handlers of every pending event and notes a stop signal.
+  void drain_events();
+  void handle(const XEvent& event);
+  void copy_to_window();
+
+  Display* display_;
+  std::optional<Window> host_;
+  Window window_ = 0;
+  int width_ = 0;
+  int height_ = 0;
+  Pixmap back_ = 0;
+  GC gc_ = nullptr;
+  std::optional<CairoCanvas> canvas_;
+  Cursor blank_cursor_ = 0;
+  bool blanking_suspended_ = false;
+  frmTsp* form_ = nullptr;
+  Pacing pacing_;
+};
+
+}  // namespace rovanel
