@@ -1,0 +1,75 @@
+// Rovanel.scr: the Windows face. The screen-saver host starts it with /S, /C, /P or /A.
+#include <windows.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "platform/win32/saver_window.hpp"
+#include "platform/win32/settings_dialog.hpp"
+#include "platform/win32/win32_text.hpp"
+#include "shell/mdl_tsp.hpp"
+
+namespace rovanel {
+namespace {
+
+// ROVANEL_SEED replays a run, as rovanel-headless --seed does; otherwise the clock seeds it.
+std::uint32_t saver_seed() {
+  wchar_t text[16];
+  const DWORD length = GetEnvironmentVariableW(L"ROVANEL_SEED", text, 16);
+  if (length > 0 && length < 16) {
+    wchar_t* end = nullptr;
+    const unsigned long seed = std::wcstoul(text, &end, 10);
+    if (*end == L'\0' && end != text) {
+      return static_cast<std::uint32_t>(seed);
+    }
+  }
+  return static_cast<std::uint32_t>(
+      std::chrono::system_clock::now().time_since_epoch().count());
+}
+
+class Win32System final : public WindowSystem {
+ public:
+  explicit Win32System(HINSTANCE instance) : instance_(instance) {}
+
+  // A named mutex, held until the process ends.
+  bool previous_instance() override {
+    CreateMutexW(nullptr, FALSE, L"Local\\Rovanel");
+    return GetLastError() == ERROR_ALREADY_EXISTS;
+  }
+  void message_box(std::string_view text, std::string_view caption) override {
+    MessageBoxW(nullptr, widen(text).c_str(), widen(caption).c_str(), MB_OK);
+  }
+  void load_settings_dialog() override { dialog_ = load_frmTspConf(instance_); }
+  void load_saver_window() override { Win32SaverWindow(instance_).run(saver_seed()); }
+  void end_program() override { ExitProcess(0); }
+
+  // The settings dialog's message loop; its handlers end the program.
+  int run() {
+    if (dialog_ == nullptr) {
+      return 0;
+    }
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+      if (!IsDialogMessageW(dialog_, &msg)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+      }
+    }
+    return 0;
+  }
+
+ private:
+  HINSTANCE instance_;
+  HWND dialog_ = nullptr;
+};
+
+}  // namespace
+}  // namespace rovanel
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int) {
+  rovanel::Win32System system(instance);
+  rovanel::mdlTsp::main(system, rovanel::narrow(arguments));
+  return system.run();
+}
