@@ -23,12 +23,12 @@ e2e_cleanup() {
 e2e_track() { E2E_PIDS="$E2E_PIDS $1"; }
 
 # Starts a private Xvfb of the given size (default 1024x768) on a free display; sets DISPLAY
-# and XVFB_PID.
+# and XVFB_PID. The server keeps its settings (xset) when its last client leaves.
 xvfb_start() {
   size=${1:-1024x768}
   n=90
   while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp >"$E2E_TMP/xvfb.log" 2>&1 &
+  Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp -noreset >"$E2E_TMP/xvfb.log" 2>&1 &
   XVFB_PID=$!
   e2e_track "$XVFB_PID"
   DISPLAY=":$n"
@@ -53,6 +53,27 @@ count_colour() {
     -format '%[fx:round(mean*w*h)]' info:
 }
 
+# glyph_stats FILE WxH+X+Y [light]: the text in the region, cut into glyphs at empty columns.
+# Prints the number of glyphs and the share (percent) of them that have the commonest shape:
+# boxes drawn for missing glyphs give one shape again and again. Dark text on a light ground, or
+# with "light" light text on a dark ground.
+glyph_stats() {
+  convert "$1" -crop "$2" +repage -colorspace gray ${3:+-negate} -threshold 50% \
+    -compress none pbm:- |
+    awk 'NR == 1 { next }
+      { for (i = 1; i <= NF; i++) t[n++] = $i }
+      END {
+        w = t[0]; h = t[1]; k = 2
+        for (y = 0; y < h; y++) for (x = 0; x < w; x++) col[x] += t[k++]
+        for (x = 0; x <= w; x++) {
+          if (x < w && col[x] > 0) { run++; sum += col[x]; continue }
+          if (run > 0) { glyphs++; if (++seen[run ":" sum] > top) top = seen[run ":" sum] }
+          run = 0; sum = 0
+        }
+        print glyphs + 0, (glyphs ? int(100 * top / glyphs) : 100)
+      }'
+}
+
 # Milliseconds since the epoch.
 now_ms() { date +%s%3N; }
 
@@ -70,6 +91,13 @@ wait_exit() {
   status=0
   wait "$pid" 2>/dev/null || status=$?
   echo "$status"
+}
+
+# wait_exit for a child of the calling shell, which a command substitution (a subshell) cannot
+# see end: sets EXIT_STATUS instead of printing.
+await_exit() {
+  wait_exit "$@" >"$E2E_TMP/exit-status"
+  EXIT_STATUS=$(cat "$E2E_TMP/exit-status")
 }
 
 pass() { echo "ok   $*"; }
