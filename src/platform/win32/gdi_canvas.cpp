@@ -7,7 +7,9 @@
 namespace rovanel {
 
 namespace {
-int pixel(float v) { return static_cast<int>(std::lround(v)); }
+int pixel(float v) {
+  return static_cast<int>(std::lround(v));
+}
 }  // namespace
 
 GdiCanvas::GdiCanvas(RECT area) : area_(area), dc_(CreateCompatibleDC(nullptr)) {
@@ -32,8 +34,7 @@ GdiCanvas::~GdiCanvas() {
 }
 
 void GdiCanvas::clear_drawing() {
-  PatBlt(dc_, area_.left, area_.top, area_.right - area_.left, area_.bottom - area_.top,
-         BLACKNESS);
+  PatBlt(dc_, area_.left, area_.top, area_.right - area_.left, area_.bottom - area_.top, BLACKNESS);
 }
 
 // GDI leaves out a line's last pixel; the saver's lines cover both ends.
@@ -64,13 +65,17 @@ void GdiCanvas::set_label_colours(Colour text, Colour back) {
   label_.back = back;
 }
 
-void GdiCanvas::set_label_caption(std::string_view caption) { label_.caption = widen(caption); }
+void GdiCanvas::set_label_caption(std::string_view caption) {
+  label_.caption = widen(caption);
+}
 
 void GdiCanvas::set_label_position(float left, float top) {
   label_.position = {pixel(left), pixel(top)};
 }
 
-float GdiCanvas::screen_width() { return static_cast<float>(GetSystemMetrics(SM_CXSCREEN)); }
+float GdiCanvas::screen_width() {
+  return static_cast<float>(GetSystemMetrics(SM_CXSCREEN));
+}
 
 void GdiCanvas::blit(HDC target) const {
   BitBlt(target, 0, 0, area_.right - area_.left, area_.bottom - area_.top, dc_, area_.left,

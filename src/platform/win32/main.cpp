@@ -25,8 +25,7 @@ std::uint32_t saver_seed() {
       return static_cast<std::uint32_t>(seed);
     }
   }
-  return static_cast<std::uint32_t>(
-      std::chrono::system_clock::now().time_since_epoch().count());
+  return static_cast<std::uint32_t>(std::chrono::system_clock::now().time_since_epoch().count());
 }
 
 class Win32System final : public WindowSystem {

@@ -26,8 +26,7 @@ char kNoProfile[] = "";
 
 }  // namespace
 
-Win32SaverWindow::Win32SaverWindow(HINSTANCE instance)
-    : area_(virtual_screen()), canvas_(area_) {
+Win32SaverWindow::Win32SaverWindow(HINSTANCE instance) : area_(virtual_screen()), canvas_(area_) {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = window_proc;
@@ -37,14 +36,14 @@ Win32SaverWindow::Win32SaverWindow(HINSTANCE instance)
   wc.lpszClassName = kClassName;
   RegisterClassExW(&wc);
   // WS_CLIPCHILDREN: presenting a frame never paints over the label.
-  hwnd_ = CreateWindowExW(WS_EX_TOPMOST, kClassName, widen(kSaverCaption).c_str(),
-                          WS_POPUP | WS_CLIPCHILDREN, area_.left, area_.top,
-                          area_.right - area_.left, area_.bottom - area_.top, nullptr, nullptr,
-                          instance, this);
-  label_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
-                           shown_.position.x - area_.left, shown_.position.y - area_.top,
-                           Canvas::kLabelWidth, Canvas::kLabelHeight, hwnd_, nullptr, instance,
-                           nullptr);
+  hwnd_ =
+      CreateWindowExW(WS_EX_TOPMOST, kClassName, widen(kSaverCaption).c_str(),
+                      WS_POPUP | WS_CLIPCHILDREN, area_.left, area_.top, area_.right - area_.left,
+                      area_.bottom - area_.top, nullptr, nullptr, instance, this);
+  label_ =
+      CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
+                      shown_.position.x - area_.left, shown_.position.y - area_.top,
+                      Canvas::kLabelWidth, Canvas::kLabelHeight, hwnd_, nullptr, instance, nullptr);
   SendMessageW(label_, WM_SETFONT, reinterpret_cast<WPARAM>(ui_font()), FALSE);
 }
 
@@ -53,8 +52,6 @@ void Win32SaverWindow::run(std::uint32_t seed) {
   frmTsp form(*this, random);
   form_ = &form;
   form.load();
-  // The driver's shutdown unloads the window, and unloading ends the program.
-  ExitProcess(0);
 }
 
 LRESULT CALLBACK Win32SaverWindow::window_proc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
@@ -151,8 +148,8 @@ void Win32SaverWindow::wait_for_frame() {
 void Win32SaverWindow::update_label() {
   const LabelState& wanted = canvas_.label();
   if (wanted.position.x != shown_.position.x || wanted.position.y != shown_.position.y) {
-    SetWindowPos(label_, nullptr, wanted.position.x - area_.left, wanted.position.y - area_.top,
-                 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(label_, nullptr, wanted.position.x - area_.left, wanted.position.y - area_.top, 0,
+                 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   const bool recolour = wanted.text != shown_.text || wanted.back != shown_.back;
   const bool retext = wanted.caption != shown_.caption;

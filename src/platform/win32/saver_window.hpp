@@ -19,7 +19,8 @@ class Win32SaverWindow final : public SaverWindow {
   Win32SaverWindow(const Win32SaverWindow&) = delete;
   Win32SaverWindow& operator=(const Win32SaverWindow&) = delete;
 
-  // Creates frmTsp on this window and runs its load handler; ends the program.
+  // Creates frmTsp on this window and runs its load handler, which ends the program when the
+  // driver unloads the window.
   void run(std::uint32_t seed);
 
   Canvas& canvas() override { return canvas_; }

@@ -23,7 +23,9 @@ bool is_button(int id) {
 }
 
 // The unload handler: ends the program.
-void unload() { ExitProcess(0); }
+void unload() {
+  ExitProcess(0);
+}
 
 LRESULT CALLBACK window_proc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
   switch (message) {
@@ -77,8 +79,8 @@ HWND load_frmTspConf(HINSTANCE instance) {
   int id = kFirstControlId;
   for (const Control& c : frmTspConf.controls) {
     const bool button = c.kind == ControlKind::kButton;
-    const DWORD style = WS_CHILD | WS_VISIBLE |
-                        (button ? BS_PUSHBUTTON | WS_TABSTOP : SS_LEFT | SS_NOPREFIX);
+    const DWORD style =
+        WS_CHILD | WS_VISIBLE | (button ? BS_PUSHBUTTON | WS_TABSTOP : SS_LEFT | SS_NOPREFIX);
     HWND control = CreateWindowExW(
         0, button ? L"BUTTON" : L"STATIC", widen(c.text).c_str(), style, twips_to_pixels(c.left),
         twips_to_pixels(c.top), twips_to_pixels(c.width), twips_to_pixels(c.height), dialog,
