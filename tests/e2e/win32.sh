@@ -114,6 +114,7 @@ end_by() {
   await_exit "$pid" 10
   delay=$(($(now_ms) - t0))
   echo "  $what: ended in $delay ms, status $EXIT_STATUS"
+  [ "$EXIT_STATUS" != running ] || kill "$pid"
   [ "$EXIT_STATUS" = 0 ] && [ "$delay" -le "$bound" ]
 }
 
@@ -123,12 +124,19 @@ click_centre() {
 }
 
 # --- Previews end at once, with no window ---------------------------------------------------
+# Wine's trace of window creation, for our windows: the saver, the dialog, the message box.
+created_window() { grep -q -E 'WIN_CreateWindowEx .*(L"Rovanel\.|#8002)' "$1"; }
+no_window() { ! created_window "$1"; }
+
 for arguments in /P "/p 472"; do
-  # shellcheck disable=SC2086
-  wine_start "$scr" $arguments
   t0=$(now_ms)
-  await_exit "$WINE_PID" 30
+  # shellcheck disable=SC2086
+  WINEDEBUG=-all,+win wine "$scr" $arguments >"$E2E_TMP/preview.log" 2>&1 &
+  preview=$!
+  e2e_track "$preview"
+  await_exit "$preview" 30
   check "'$arguments' ends at once with status 0 ($(($(now_ms) - t0)) ms)" test "$EXIT_STATUS" = 0
+  check "'$arguments' creates no window" no_window "$E2E_TMP/preview.log"
 done
 
 # --- The saver ------------------------------------------------------------------------------
@@ -158,11 +166,14 @@ run_saver() {
   if [ "$seed" = "$seed49" ]; then circles=40; else circles=1; fi
   check "$name: the frame" saver_frame_ok "$shots/$name.png" "$circles"
   case $input in
-    move) check "$name: a mouse move ends it" end_by "$saver" "$max_delay" move xdotool mousemove_relative 5 3 ;;
-    key) check "$name: a key ends it" end_by "$saver" "$max_delay" key xdotool key x ;;
-    click) check "$name: a click ends it" end_by "$saver" "$max_delay" click xdotool click 1 ;;
-    close) check "$name: WM_CLOSE ends it" end_by "$saver" "$max_delay" close wine "$winprobe" close Rovanel.frmTsp ;;
+    move) set -- "a mouse move" xdotool mousemove_relative 5 3 ;;
+    key) set -- "a key" xdotool key x ;;
+    click) set -- "a click" xdotool click 1 ;;
+    close) set -- "WM_CLOSE" wine "$winprobe" close Rovanel.frmTsp ;;
   esac
+  what=$1
+  shift
+  check "$name: $what ends it" end_by "$saver" "$max_delay" "$what" "$@"
   check "$name: the cursor is visible after" cursor_is visible
   check "$name: the screen saver flag is back ($before)" test "$(screensaver_timeout)" = "$before"
 }
@@ -253,19 +264,23 @@ else
 fi
 
 # --- The password message -------------------------------------------------------------------
-wine_start "$scr" /a 472
-box=$WINE_PID
+WINEDEBUG=-all,+win wine "$scr" /a 472 >"$E2E_TMP/box.log" 2>&1 &
+box=$!
+e2e_track "$box"
 if wait_window Rovanel 30; then
   pass "'/a 472' shows the message box"
   sleep 0.5
   controls=$(wine_run "$winprobe" controls '#32770')
   shot "$shots/message-box.png"
   # shellcheck disable=SC2046
-  check "the message is readable" \
-    labels_readable "$shots/message-box.png" $(echo "$controls" | awk '$1 == "Static" { print $3 }')
+  check "the message is readable" labels_readable "$shots/message-box.png" \
+    $(echo "$controls" | awk '$1 == "Static" { print $3 }')
+  t0=$(now_ms)
   click_centre "$(echo "$controls" | awk '$1 == "Button" { print $3 }')"
   await_exit "$box" 10
   check "OK ends it with status 0 ($(($(now_ms) - t0)) ms)" test "$EXIT_STATUS" = 0
+  check "the trace shows the message box (so it would show a preview's window)" \
+    created_window "$E2E_TMP/box.log"
 else
   fail "'/a 472' shows the message box"
 fi
