@@ -97,6 +97,7 @@ wait_exit() {
 # see end: sets EXIT_STATUS instead of printing.
 await_exit() {
   wait_exit "$@" >"$E2E_TMP/exit-status"
+  # shellcheck disable=SC2034
   EXIT_STATUS=$(cat "$E2E_TMP/exit-status")
 }
 
