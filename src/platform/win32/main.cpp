@@ -32,10 +32,12 @@ class Win32System final : public WindowSystem {
  public:
   explicit Win32System(HINSTANCE instance) : instance_(instance) {}
 
-  // A named mutex, held until the process ends.
+  // A named mutex, held until the process ends. One that an instance of another security
+  // context holds cannot be opened (access denied): that is a previous instance too.
   bool previous_instance() override {
     CreateMutexW(nullptr, FALSE, L"Local\\Rovanel");
-    return GetLastError() == ERROR_ALREADY_EXISTS;
+    const DWORD error = GetLastError();
+    return error == ERROR_ALREADY_EXISTS || error == ERROR_ACCESS_DENIED;
   }
   void message_box(std::string_view text, std::string_view caption) override {
     MessageBoxW(nullptr, widen(text).c_str(), widen(caption).c_str(), MB_OK);
@@ -69,6 +71,6 @@ class Win32System final : public WindowSystem {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int) {
   rovanel::Win32System system(instance);
-  rovanel::mdlTsp::main(system, rovanel::narrow(arguments));
+  rovanel::mdlTsp::main(system, rovanel::narrow(arguments != nullptr ? arguments : L""));
   return system.run();
 }
