@@ -186,8 +186,8 @@ void Win32SaverWindow::set_screensaver_active() {
 // the lock that comes with it) off for the rest of the session.
 void Win32SaverWindow::restore_screensaver_active() {
   SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, static_cast<UINT>(found_active_), kNoProfile, 0);
-  // Reading it back makes the change reach the system before the process ends (Wine drops it
-  // otherwise).
+  // Reading it back waits for the change to reach the system: under Wine it is an X request,
+  // which can be lost when the process ends right after it.
   BOOL now = FALSE;
   SystemParametersInfoA(SPI_GETSCREENSAVEACTIVE, 0, &now, 0);
 }
