@@ -13,7 +13,7 @@ SECONDS_TO_RUN=${2:-120}
 . "$(dirname "$0")/../tests/e2e/lib.sh"
 e2e_init
 export NO_AT_BRIDGE=1
-unset XSCREENSAVER_WINDOW ROVANEL_FORCE_N
+unset XSCREENSAVER_WINDOW ROVANEL_SEED
 xvfb_start 1920x1080
 
 ticks=$(getconf CLK_TCK)
@@ -43,7 +43,7 @@ echo "resident memory: ${rss_start} KiB after 10 s, ${rss_end} KiB after $((SECO
 delays=""
 over=0
 for trial in $(seq 1 20); do
-  ROVANEL_FORCE_N=49 "$ROVANEL" /s &
+  ROVANEL_SEED=319 "$ROVANEL" /s &
   pid=$!
   e2e_track "$pid"
   sleep 1.5

@@ -4,6 +4,7 @@
 #include "shell/frm_tsp.hpp"
 #include "shell/mdl_tsp.hpp"
 #include "shell/pacing.hpp"
+#include "shell/seed.hpp"
 #include "shell/texts.hpp"
 #include "support.hpp"
 
@@ -186,6 +187,26 @@ TEST(Pacing, PumpsAtMostOnceAMillisecond) {
   EXPECT_FALSE(pacing.pump_due(t0 + 999us));
   EXPECT_TRUE(pacing.pump_due(t0 + 1ms));
   EXPECT_FALSE(pacing.pump_due(t0 + 1500us));
+}
+
+}  // namespace
+}  // namespace rovanel::testing
+
+namespace rovanel::testing {
+namespace {
+
+TEST(SaverSeed, ReplaysTheSeedOfTheEnvironmentAndRefusesAMalformedOne) {
+  setenv("ROVANEL_SEED", "4294967295", 1);
+  EXPECT_EQ(saver_seed(), 4294967295u);
+  setenv("ROVANEL_SEED", "319", 1);
+  EXPECT_EQ(saver_seed(), 319u);
+  setenv("ROVANEL_SEED", "", 1);
+  EXPECT_NO_THROW(saver_seed());  // empty: the clock
+  for (const char* bad : {"4294967296", "-1", "31x", " 7", "seed"}) {
+    setenv("ROVANEL_SEED", bad, 1);
+    EXPECT_THROW(saver_seed(), SeedError) << bad;
+  }
+  unsetenv("ROVANEL_SEED");
 }
 
 }  // namespace

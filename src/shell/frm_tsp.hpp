@@ -18,10 +18,6 @@ class frmTsp final : private DriverHost {
   // The load handler: shows the window and runs the animation until the stop flag is set,
   // then unloads the window, which ends the program.
   void load() { solver_.run(); }
-  // Forces the size or type of every problem, as Solver::force_problem does (for tests).
-  void force_problem(std::int16_t n_or_0, std::int16_t type_or_minus1) {
-    solver_.force_problem(n_or_0, type_or_minus1);
-  }
 
   // Input handlers, run by the window system while the driver yields.
   void click() { quitflag = -1; }

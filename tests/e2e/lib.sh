@@ -53,24 +53,29 @@ count_colour() {
     -format '%[fx:round(mean*w*h)]' info:
 }
 
+# glyph_stats FILE WxH+X+Y [light]: the text in the region, cut into glyphs at empty columns.
+# Prints the number of glyphs and the share (percent) of them that have the commonest shape:
+# boxes drawn for missing glyphs give one shape again and again. Dark text on a light ground, or
+# with "light" light text on a dark ground.
+glyph_stats() {
+  convert "$1" -crop "$2" +repage -colorspace gray ${3:+-negate} -threshold 50% \
+    -compress none pbm:- |
+    awk 'NR == 1 { next }
+      { for (i = 1; i <= NF; i++) t[n++] = $i }
+      END {
+        w = t[0]; h = t[1]; k = 2
+        for (y = 0; y < h; y++) for (x = 0; x < w; x++) col[x] += t[k++]
+        for (x = 0; x <= w; x++) {
+          if (x < w && col[x] > 0) { run++; sum += col[x]; continue }
+          if (run > 0) { glyphs++; if (++seen[run ":" sum] > top) top = seen[run ":" sum] }
+          run = 0; sum = 0
+        }
+        print glyphs + 0, (glyphs ? int(100 * top / glyphs) : 100)
+      }'
+}
+
 # Milliseconds since the epoch.
 now_ms() { date +%s%3N; }
-
-# Waits up to $2 seconds (default 10) for process $1 to end; prints its exit status, or
-# "running" if it did not end.
-wait_exit() {
-  pid=$1
-  limit=$(( ${2:-10} * 100 ))
-  i=0
-  while kill -0 "$pid" 2>/dev/null; do
-    i=$((i + 1))
-    if [ "$i" -gt "$limit" ]; then echo running; return 0; fi
-    sleep 0.01
-  done
-  status=0
-  wait "$pid" 2>/dev/null || status=$?
-  echo "$status"
-}
 
 # Waits up to $2 seconds (default 10) for process $1, a child of this shell, to end; sets
 # STATUS to its exit status, or to "running" if it did not end. Call it directly, not in $(...):

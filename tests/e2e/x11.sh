@@ -13,7 +13,7 @@ e2e_init
 SHOTS=${E2E_SHOTS:-/tmp/rovanel-e2e}
 mkdir -p "$SHOTS"
 export NO_AT_BRIDGE=1  # no accessibility bus in the private display
-unset XSCREENSAVER_WINDOW ROVANEL_FORCE_N
+unset XSCREENSAVER_WINDOW ROVANEL_SEED
 
 # Input-to-exit bound, and what was measured.
 LIMIT_MS=500
@@ -144,7 +144,7 @@ xset q >"$E2E_TMP/xset-before"
 sleep 2
 check "control: the server's own saver starts when idle" [ "$("$XPROBE" screensaver)" = on ]
 xset s reset
-ROVANEL_FORCE_N=49 start /S
+ROVANEL_SEED=319 start /S
 if wait_frames "$SHOTS/saver.png"; then
   pass "/S shows frames"
   # The status label (left 8..108, top 0), the red bar near the top right corner (x 824..973,
@@ -213,9 +213,9 @@ if wait_frames "$E2E_TMP/frame.png"; then
 else
   fail "'/': no frames"
 fi
-ROVANEL_FORCE_N=49 start /s
+ROVANEL_SEED=319 start /s
 saver_run "49 points, key press" xdotool key Escape
-ROVANEL_FORCE_N=49 start /s
+ROVANEL_SEED=319 start /s
 saver_run "49 points, click" xdotool click 3
 
 echo "# embedded: XSCREENSAVER_WINDOW, -window-id, -root"

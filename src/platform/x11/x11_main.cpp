@@ -1,8 +1,8 @@
 // rovanel: the saver on X11, standalone or as an XScreenSaver hack.
 //   rovanel [/S | /C | /P | /A]          the Windows saver's arguments, dispatched alike
 //   rovanel -root | -window-id ID         draw into the root window or window ID (XScreenSaver)
-// XSCREENSAVER_WINDOW names the window to draw into as well. ROVANEL_FORCE_N=N (4..49) forces
-// every problem to N points, for tests.
+// XSCREENSAVER_WINDOW names the window to draw into as well. ROVANEL_SEED=S replays the run of
+// rovanel-headless --seed S at the same screen size.
 #include <X11/Xlib.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -10,7 +10,6 @@
 
 #include <cerrno>
 #include <charconv>
-#include <chrono>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +22,7 @@
 #include "platform/x11/saver_window.hpp"
 #include "shell/frm_tsp.hpp"
 #include "shell/mdl_tsp.hpp"
+#include "shell/seed.hpp"
 
 namespace rovanel {
 namespace {
@@ -76,20 +76,6 @@ bool window_exists(Display* display, Window id) {
   return found != 0;
 }
 
-std::int16_t forced_size() {
-  const char* text = std::getenv("ROVANEL_FORCE_N");
-  if (text == nullptr || *text == '\0') {
-    return 0;
-  }
-  const std::string_view value(text);
-  std::int16_t n = 0;
-  const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), n);
-  if (ec != std::errc() || end != value.data() + value.size() || n < 4 || n > 49) {
-    fail("ROVANEL_FORCE_N: expected a whole number from 4 to 49, got '" + std::string(value) + "'");
-  }
-  return n;
-}
-
 class X11System final : public WindowSystem {
  public:
   X11System(int argc, char** argv) : argc_(argc), argv_(argv) {}
@@ -126,18 +112,21 @@ class X11System final : public WindowSystem {
   }
 
   void load_saver_window() override {
-    const std::int16_t forced_n = forced_size();
+    std::uint32_t seed = 0;
+    try {
+      seed = saver_seed();
+    } catch (const SeedError& e) {
+      fail(e.what());
+    }
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) {
       cannot_open_display();
     }
     const std::optional<Window> host = host_window(display);
     X11SaverWindow window(display, host);
-    Mt19937Source random(
-        static_cast<std::uint32_t>(std::chrono::system_clock::now().time_since_epoch().count()));
+    Mt19937Source random(seed);
     frmTsp form(window, random);
     window.attach(form);
-    form.force_problem(forced_n, -1);
     form.load();  // its unload ends the program
   }
 
