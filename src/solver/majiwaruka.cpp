@@ -239,7 +239,10 @@ ROVANEL_LANES_INLINE void remove_crossings(Solver& s) {
 __attribute__((target("avx2"))) void remove_crossings_wide(Solver& s) {
   remove_crossings<4>(s);
 }
-bool has_wide_lanes() { return __builtin_cpu_supports("avx2"); }
+bool has_wide_lanes() {
+  __builtin_cpu_init();  // this runs among the static initializers
+  return __builtin_cpu_supports("avx2") != 0;
+}
 #else
 void remove_crossings_wide(Solver& s) { remove_crossings<2>(s); }
 bool has_wide_lanes() { return false; }
