@@ -31,7 +31,6 @@ struct Moves : ::testing::Test {
   ScriptedRandom random;
   RecordingHost host;
   TracingSolver s{random, host};
-  std::vector<std::string> repaints() const { return host.calls; }
 };
 
 // --- hantei ---------------------------------------------------------------------------------
