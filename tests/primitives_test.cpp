@@ -5,6 +5,17 @@
 namespace rovanel::testing {
 namespace {
 
+TEST(Random, ADrawIsNeverOneSoAChoiceStaysInRange) {
+  EXPECT_EQ(Mt19937Source::unit(0), 0.0f);
+  const float top = Mt19937Source::unit(0xFFFFFFFFu);
+  EXPECT_EQ(top, 1.0f - 0x1p-24f);
+  for (int k = 1; k <= 50; ++k) {
+    EXPECT_EQ(static_cast<int>(static_cast<double>(top) * k), k - 1);
+  }
+  // A float conversion of all 32 bits would round the largest outputs up to 1.
+  EXPECT_EQ(static_cast<float>(0xFFFFFFFFu) * 0x1p-32f, 1.0f);
+}
+
 TEST(Kyori, DistanceIsSymmetricAndExact) {
   EXPECT_EQ(kyori(0, 0, 3, 4), 5.0);
   EXPECT_EQ(kyori(3, 4, 0, 0), 5.0);

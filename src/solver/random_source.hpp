@@ -18,7 +18,10 @@ class RandomSource {
 class Mt19937Source final : public RandomSource {
  public:
   explicit Mt19937Source(std::uint32_t seed) : engine_(seed) {}
-  float next() override { return static_cast<float>(engine_() >> 8) * 0x1p-24f; }
+  float next() override { return unit(static_cast<std::uint32_t>(engine_())); }
+
+  // The top 24 of 32 random bits as r in [0, 1): exact in single precision, at most 1 - 2^-24.
+  static float unit(std::uint32_t bits) { return static_cast<float>(bits >> 8) * 0x1p-24f; }
 
  private:
   std::mt19937 engine_;
