@@ -145,12 +145,12 @@ const std::vector<Recorded>& schedule_tours(std::int16_t type) {
 template <class S>
 void BM_majiwaruka_schedule(benchmark::State& state) {
   const auto& tours = schedule_tours(static_cast<std::int16_t>(state.range(0)));
+  Mt19937Source random(7);
   ComputeOnlyHost host;
+  S s(random, host);
   std::size_t k = 0;
   for (auto _ : state) {
-    const Recorded& r = tours[k % tours.size()];
-    Mt19937Source random(static_cast<std::uint32_t>(k++));
-    S s(random, host);
+    const Recorded& r = tours[k++ % tours.size()];
     s.type = r.type;
     load(s, r.xy);
     s.majiwaruka();
