@@ -32,8 +32,8 @@ const Calls kCircles = {"circle 10 20 2 FFFFFF", "circle 30 20 2 FFFFFF", "circl
 const Calls kOpenPath = {"line 30 40 10 20 00FF00", "line 10 20 30 20 00FF00",
                          "line 30 20 10 40 00FF00"};
 // W = 1024, barx = 3, bary = 4.
-const Calls kBar = {"line 827 34 927 34 0000FF", "line 827 29 827 34 0000FF",
-                    "print 0 at 827 34", "line 927 29 927 34 0000FF", "print 100 at 927 34"};
+const Calls kBar = {"line 827 34 927 34 0000FF", "line 827 29 827 34 0000FF", "print 0 at 827 34",
+                    "line 927 29 927 34 0000FF", "print 100 at 927 34"};
 const char* kCaption = "caption N=4 d=71.5 counter2=2 type=%d time=43";
 
 Calls concat(std::initializer_list<Calls> parts) {
@@ -84,13 +84,13 @@ TEST(Repaint, ScaleBarSitsNearTheTopRightCorner) {
     Painter(s, canvas).repaint();
     const Calls tail(canvas.calls.end() - 5, canvas.calls.end());
     if (offset == 0) {
-      EXPECT_EQ(tail, (Calls{"line 824 30 924 30 0000FF", "line 824 25 824 30 0000FF",
-                             "print 0 at 824 30", "line 924 25 924 30 0000FF",
-                             "print 100 at 924 30"}));
+      EXPECT_EQ(tail,
+                (Calls{"line 824 30 924 30 0000FF", "line 824 25 824 30 0000FF",
+                       "print 0 at 824 30", "line 924 25 924 30 0000FF", "print 100 at 924 30"}));
     } else {
-      EXPECT_EQ(tail, (Calls{"line 873 79 973 79 0000FF", "line 873 74 873 79 0000FF",
-                             "print 0 at 873 79", "line 973 74 973 79 0000FF",
-                             "print 100 at 973 79"}));
+      EXPECT_EQ(tail,
+                (Calls{"line 873 79 973 79 0000FF", "line 873 74 873 79 0000FF",
+                       "print 0 at 873 79", "line 973 74 973 79 0000FF", "print 100 at 973 79"}));
     }
   }
 }
@@ -148,8 +148,8 @@ class PaintingHost final : public RecordingHost {
 TEST(Repaint, FirstFramesOfAProblemShowTheNewPointsWithThePreviousValues) {
   RecordingCanvas canvas;
   // Four points, the label at 50, type 2, the bar at 0, then every draw 0.5.
-  ScriptedRandom random({0.0f, 0.1f, 0.2f, 0.7f, 0.3f, 0.4f, 0.9f, 0.8f, 0.6f, 0.5f, 0.5f, 0.0f,
-                         0.0f, 0.5f});
+  ScriptedRandom random(
+      {0.0f, 0.1f, 0.2f, 0.7f, 0.3f, 0.4f, 0.9f, 0.8f, 0.6f, 0.5f, 0.5f, 0.0f, 0.0f, 0.5f});
   struct Run {
     Run(RandomSource& r, RecordingCanvas& c) : solver(r, host), host(solver, c) {}
     Solver solver;

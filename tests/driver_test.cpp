@@ -28,7 +28,9 @@ class ScheduleSolver : public Solver {
 };
 
 // A draw that makes the driver choose n points.
-float draw_for_n(int n) { return (static_cast<float>(n - 4) + 0.5f) / 46.0f; }
+float draw_for_n(int n) {
+  return (static_cast<float>(n - 4) + 0.5f) / 46.0f;
+}
 
 // The draws of one problem: n, the points, the label, the type and the bar offsets.
 std::vector<float> problem_draws(int n, int type) {
@@ -61,7 +63,9 @@ struct StoppedRun {
 
 // Yields of the first problem before the top of iteration k: the problem's own, then one at the
 // top of each iteration and n before each of its 4n passes.
-long yields_before_iteration(int n, int k) { return 1 + static_cast<long>(k) * (1 + 4 * n * n); }
+long yields_before_iteration(int n, int k) {
+  return 1 + static_cast<long>(k) * (1 + 4 * n * n);
+}
 
 TEST(Driver, StartsTheWindowThenRunsIterationsOfTheSchedule) {
   for (int type : {0, 1, 2, 3}) {
@@ -100,17 +104,16 @@ TEST(Driver, OnePassAndTheBestTourBlocksInOrder) {
   const auto& calls = run.host.calls;
   const auto first = std::find(calls.begin(), calls.end(), "place_label") - calls.begin();
   // After the label: the top yield, the repaint of iteration 0, the start tour, then the passes.
-  const std::vector<std::string> head = {"place_label", "yield",   "repaint", "inijunban",
-                                         "nearest",     "yield",   "yield",   "yield",
-                                         "yield",       "majiwaruka", "hantei", "renzoku4ten",
-                                         "saisyo",      "saigo",   "yield"};
+  const std::vector<std::string> head = {
+      "place_label", "yield",      "repaint", "inijunban",   "nearest", "yield", "yield", "yield",
+      "yield",       "majiwaruka", "hantei",  "renzoku4ten", "saisyo",  "saigo", "yield"};
   EXPECT_EQ(between(calls, static_cast<std::size_t>(first),
                     static_cast<std::size_t>(first) + head.size()),
             head);
   const auto tail_start = std::find(calls.begin(), calls.end(), "ten1") - calls.begin() - 1;
   const std::vector<std::string> tail = {
-      "saigo", "ten1",  "hantei",     "majiwaruka", "hantei",     "ten2",  "hantei",
-      "majiwaruka", "hantei", "ten2b", "hantei", "majiwaruka", "hantei", "yield"};
+      "saigo",      "ten1",   "hantei", "majiwaruka", "hantei",     "ten2",   "hantei",
+      "majiwaruka", "hantei", "ten2b",  "hantei",     "majiwaruka", "hantei", "yield"};
   EXPECT_EQ(between(calls, static_cast<std::size_t>(tail_start),
                     static_cast<std::size_t>(tail_start) + tail.size()),
             tail);

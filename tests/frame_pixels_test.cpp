@@ -13,8 +13,7 @@ namespace {
 class Frame {
  public:
   Frame()
-      : surface_(cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1024, 768),
-                 cairo_surface_destroy),
+      : surface_(cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1024, 768), cairo_surface_destroy),
         canvas(surface_.get(), 1024) {}
 
   void paint(TourState& s) {
@@ -73,7 +72,9 @@ TEST(FramePixels, ScaleBarAtBothEndsOfItsRange) {
   }
 }
 
-bool whitish(Colour c) { return red_of(c) > 200 && green_of(c) > 200 && blue_of(c) > 200; }
+bool whitish(Colour c) {
+  return red_of(c) > 200 && green_of(c) > 200 && blue_of(c) > 200;
+}
 
 TEST(FramePixels, EdgesCirclesSquaresAndTheLabelOnTop) {
   TourState s = type2_state();
@@ -87,9 +88,9 @@ TEST(FramePixels, EdgesCirclesSquaresAndTheLabelOnTop) {
   frame.canvas.set_label_position(50.4f, 0);
   frame.paint(s);
 
-  EXPECT_EQ(frame.at(350, 305), kGreen);  // on the edge (0,10)-(700,600)
-  EXPECT_EQ(frame.at(302, 400), kWhite);  // the circle around (300,400)
-  EXPECT_EQ(frame.at(300, 400), kBlack);  // an outline, not a disc
+  EXPECT_EQ(frame.at(350, 305), kGreen);   // on the edge (0,10)-(700,600)
+  EXPECT_EQ(frame.at(302, 400), kWhite);   // the circle around (300,400)
+  EXPECT_EQ(frame.at(300, 400), kBlack);   // an outline, not a disc
   EXPECT_EQ(frame.at(598, 305), kYellow);  // the square's bottom side around (600,300)
   EXPECT_EQ(frame.at(595, 302), kYellow);  // its left side
 

@@ -292,11 +292,15 @@ struct Relocation {
 
 TEST_F(Moves, RelocationsMeasureExactlyTheseCandidates) {
   const Relocation cases[] = {
-      {"ten1", 0, "abcd",
+      {"ten1",
+       0,
+       "abcd",
        {"abcd", "bacd", "bcad", "cbad", "bcad", "bacd", "cbad", "bcad", "bacd", "dbac", "bdac",
         "badc"},
        "badc"},
-      {"ten1", 1, "abcd",
+      {"ten1",
+       1,
+       "abcd",
        {"abcd", "bacd", "bcad", "cbad", "bcad", "bacd", "cbad", "bcad", "bacd", "dbac", "bdac",
         "badc"},
        "badc"},

@@ -33,24 +33,24 @@ TEST(Majiwaru, CrossingTableIncludingTouchingEndsInBothOrientations) {
   const CrossCase cases[] = {
       {{0, 0, 10, 10}, {0, 10, 10, 0}, 1},
       {{0, 0, 10, 10}, {10, 0, 0, 10}, 1},
-      {{0, 0, 10, 0}, {0, 5, 10, 5}, 0},         // parallel
-      {{0, 0, 10, 0}, {5, 0, 15, 0}, 0},         // collinear, overlapping
-      {{0, 0, 10, 0}, {20, -5, 20, 5}, 0},       // lines meet outside segment 1
+      {{0, 0, 10, 0}, {0, 5, 10, 5}, 0},    // parallel
+      {{0, 0, 10, 0}, {5, 0, 15, 0}, 0},    // collinear, overlapping
+      {{0, 0, 10, 0}, {20, -5, 20, 5}, 0},  // lines meet outside segment 1
       {{0, 0, 10, 0}, {9.9999, -5, 9.9999, 5}, 1},
-      {{0, 0, 10, 0}, {10, 10, 0, 0}, 0},        // P4 = P1
-      {{0, 0, 10, 0}, {10, 0, 10, 10}, 1},       // P3 = P2, positive cross product
-      {{0, 0, 10, 0}, {10, 0, 10, -10}, 0},      // P3 = P2, negative
-      {{0, 0, 10, 0}, {5, 0, 5, 10}, 1},         // P3 on segment 1
+      {{0, 0, 10, 0}, {10, 10, 0, 0}, 0},    // P4 = P1
+      {{0, 0, 10, 0}, {10, 0, 10, 10}, 1},   // P3 = P2, positive cross product
+      {{0, 0, 10, 0}, {10, 0, 10, -10}, 0},  // P3 = P2, negative
+      {{0, 0, 10, 0}, {5, 0, 5, 10}, 1},     // P3 on segment 1
       {{0, 0, 10, 0}, {5, 0, 5, -10}, 0},
-      {{0, 0, 10, 0}, {5, 10, 5, 0}, 0},         // P4 on segment 1: t = 0 never counts
+      {{0, 0, 10, 0}, {5, 10, 5, 0}, 0},  // P4 on segment 1: t = 0 never counts
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(::testing::Message() << "(" << c.s1[0] << "," << c.s1[1] << ")-(" << c.s1[2]
-                                      << "," << c.s1[3] << ") vs (" << c.s2[0] << "," << c.s2[1]
-                                      << ")-(" << c.s2[2] << "," << c.s2[3] << ")");
-    EXPECT_EQ(Solver::majiwaru(c.s1[0], c.s1[1], c.s1[2], c.s1[3], c.s2[0], c.s2[1], c.s2[2],
-                               c.s2[3]),
-              c.expected);
+    SCOPED_TRACE(::testing::Message() << "(" << c.s1[0] << "," << c.s1[1] << ")-(" << c.s1[2] << ","
+                                      << c.s1[3] << ") vs (" << c.s2[0] << "," << c.s2[1] << ")-("
+                                      << c.s2[2] << "," << c.s2[3] << ")");
+    EXPECT_EQ(
+        Solver::majiwaru(c.s1[0], c.s1[1], c.s1[2], c.s1[3], c.s2[0], c.s2[1], c.s2[2], c.s2[3]),
+        c.expected);
   }
 }
 

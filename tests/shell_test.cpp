@@ -38,11 +38,19 @@ TEST(MdlTsp, StartkeyIsTheFirstTwoCharactersUpperCased) {
 TEST(MdlTsp, DispatchesOnTheStartkey) {
   const std::string password = std::string("message_box ") + kPasswordMessage + " | Rovanel";
   const std::pair<const char*, Calls> cases[] = {
-      {"", {"settings"}},         {"/c", {"settings"}},      {"/C 472", {"settings"}},
-      {"/c:472", {"settings"}},   {"/p 472", {"end"}},       {"/P", {"end"}},
+      {"", {"settings"}},
+      {"/c", {"settings"}},
+      {"/C 472", {"settings"}},
+      {"/c:472", {"settings"}},
+      {"/p 472", {"end"}},
+      {"/P", {"end"}},
       {"/a 472", {password, "end"}},
-      {"/s", {"saver"}},          {"/S", {"saver"}},         {"/x", {"saver"}},
-      {"abc", {"saver"}},         {"/", {"saver"}},          {"-S", {"saver"}},
+      {"/s", {"saver"}},
+      {"/S", {"saver"}},
+      {"/x", {"saver"}},
+      {"abc", {"saver"}},
+      {"/", {"saver"}},
+      {"-S", {"saver"}},
   };
   for (const auto& [arguments, expected] : cases) {
     RecordingSystem system;
@@ -154,8 +162,8 @@ TEST_F(Saver, ACloseRequestUnloadsThroughTheSameSteps) {
   };
   quitflag = 0;
   form.load();
-  const Calls expected = {"show", "flag on", "cursor off", "present", "flag restored", "cursor on",
-                          "end"};
+  const Calls expected = {"show",          "flag on",   "cursor off", "present",
+                          "flag restored", "cursor on", "end"};
   EXPECT_EQ(Calls(window.calls.begin(), window.calls.begin() + 7), expected);
 }
 

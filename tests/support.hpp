@@ -115,7 +115,11 @@ inline std::string letters(const TourState& s) {
   return word;
 }
 
-inline bool operator==(const Point& a, const Point& b) { return a.x == b.x && a.y == b.y; }
-inline void PrintTo(const Point& p, std::ostream* os) { *os << "(" << p.x << ", " << p.y << ")"; }
+inline bool operator==(const Point& a, const Point& b) {
+  return a.x == b.x && a.y == b.y;
+}
+inline void PrintTo(const Point& p, std::ostream* os) {
+  *os << "(" << p.x << ", " << p.y << ")";
+}
 
 }  // namespace rovanel::testing

@@ -14,9 +14,15 @@ inline constexpr Colour kYellow = 0x00FFFF;
 inline constexpr Colour kGreen = 0x00FF00;
 inline constexpr Colour kRed = 0x0000FF;
 
-inline constexpr int red_of(Colour c) { return static_cast<int>(c & 0xFF); }
-inline constexpr int green_of(Colour c) { return static_cast<int>((c >> 8) & 0xFF); }
-inline constexpr int blue_of(Colour c) { return static_cast<int>((c >> 16) & 0xFF); }
+inline constexpr int red_of(Colour c) {
+  return static_cast<int>(c & 0xFF);
+}
+inline constexpr int green_of(Colour c) {
+  return static_cast<int>((c >> 8) & 0xFF);
+}
+inline constexpr int blue_of(Colour c) {
+  return static_cast<int>((c >> 16) & 0xFF);
+}
 
 // A drawing surface in pixels, origin top left, with a current drawing position and a status
 // label that lies on top of the drawing (clearing the drawing leaves it alone).

@@ -32,7 +32,9 @@ void frmTsp::repaint() {
   window_.present();
 }
 
-void frmTsp::place_label(float top, float left) { window_.canvas().set_label_position(left, top); }
+void frmTsp::place_label(float top, float left) {
+  window_.canvas().set_label_position(left, top);
+}
 
 void frmTsp::clear() {
   window_.canvas().clear();

@@ -11,8 +11,7 @@ namespace rovanel {
 std::uint32_t saver_seed() {
   const char* text = std::getenv("ROVANEL_SEED");
   if (text == nullptr || *text == '\0') {
-    return static_cast<std::uint32_t>(
-        std::chrono::system_clock::now().time_since_epoch().count());
+    return static_cast<std::uint32_t>(std::chrono::system_clock::now().time_since_epoch().count());
   }
   const std::string_view value(text);
   std::uint32_t seed = 0;

@@ -11,7 +11,9 @@ inline constexpr const char* kSaverCaption = "巡回セールスマン問題";
 
 // frmTspConf, in twips (15 to a pixel at 96 dpi).
 inline constexpr int kTwipsPerPixel = 15;
-constexpr int twips_to_pixels(int twips) { return twips / kTwipsPerPixel; }
+constexpr int twips_to_pixels(int twips) {
+  return twips / kTwipsPerPixel;
+}
 
 enum class ControlKind { kButton, kLabel };
 

@@ -23,8 +23,8 @@ inline void Solver::koukan(const std::int16_t& kie, const std::int16_t& kjs) {
 // makes a touching end count in one orientation only, as the moves expect. Always inlined, so
 // the lanes are computed with the instructions of the caller's processor.
 template <class V>
-__attribute__((always_inline)) inline auto crossing_lanes(const V& dx1, const V& dy1, const V& dx2, const V& dy2, const V& wx,
-                           const V& wy) {
+__attribute__((always_inline)) inline auto crossing_lanes(const V& dx1, const V& dy1, const V& dx2,
+                                                          const V& dy2, const V& wx, const V& wy) {
   const V a = dy2 * wx - wy * dx2;
   const V b = wy * dx1 - dy1 * wx;
   const V c = dy2 * dx1 - dy1 * dx2 + 0.00001;

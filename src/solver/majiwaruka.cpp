@@ -216,8 +216,7 @@ ROVANEL_LANES_INLINE void remove_crossings(Solver& s) {
     for (std::uint64_t rows = table.rows_with_crossings(); rows != 0 && s.ncross < kListSize;
          rows &= rows - 1) {
       const int i = std::countr_zero(rows);
-      for (std::uint64_t bits = table.row(i); bits != 0 && s.ncross < kListSize;
-           bits &= bits - 1) {
+      for (std::uint64_t bits = table.row(i); bits != 0 && s.ncross < kListSize; bits &= bits - 1) {
         s.crossa[s.ncross] = static_cast<std::int16_t>(i + 1);
         s.crossb[s.ncross] = static_cast<std::int16_t>(std::countr_zero(bits));
         ++s.ncross;
@@ -244,8 +243,12 @@ bool has_wide_lanes() {
   return __builtin_cpu_supports("avx2") != 0;
 }
 #else
-void remove_crossings_wide(Solver& s) { remove_crossings<2>(s); }
-bool has_wide_lanes() { return false; }
+void remove_crossings_wide(Solver& s) {
+  remove_crossings<2>(s);
+}
+bool has_wide_lanes() {
+  return false;
+}
 #endif
 
 #undef ROVANEL_LANES_INLINE

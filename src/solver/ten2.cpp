@@ -3,9 +3,13 @@
 
 namespace rovanel {
 
-void Solver::ten2() { ten2_moves(false); }
+void Solver::ten2() {
+  ten2_moves(false);
+}
 
-void Solver::ten2b() { ten2_moves(true); }
+void Solver::ten2b() {
+  ten2_moves(true);
+}
 
 void Solver::ten2_moves(bool reversed) {
   const auto [lo, hi] = movable_range();

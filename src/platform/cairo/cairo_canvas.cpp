@@ -10,7 +10,8 @@ constexpr const char* kFont = "Sans 9";
 }  // namespace
 
 CairoCanvas::CairoCanvas(cairo_surface_t* surface, float screen_width)
-    : cr_(cairo_create(surface)), layout_(pango_cairo_create_layout(cr_)),
+    : cr_(cairo_create(surface)),
+      layout_(pango_cairo_create_layout(cr_)),
       screen_width_(screen_width) {
   // Crisp one-pixel lines and circles, as a window system draws them.
   cairo_set_antialias(cr_, CAIRO_ANTIALIAS_NONE);
@@ -67,7 +68,9 @@ void CairoCanvas::set_label_colours(Colour text, Colour back) {
   label_back_ = back;
 }
 
-void CairoCanvas::set_label_caption(std::string_view caption) { label_caption_ = caption; }
+void CairoCanvas::set_label_caption(std::string_view caption) {
+  label_caption_ = caption;
+}
 
 void CairoCanvas::set_label_position(float left, float top) {
   label_left_ = std::round(left);

@@ -28,7 +28,9 @@ void FrameWriter::write(cairo_surface_t* surface) {
   char name[32];
   std::snprintf(name, sizeof name, "frame-%06ld.png", written_ + 1);
   const std::string path = dir_ + "/" + name;
-  auto fail = [&](const char* reason) { throw FrameWriteError("cannot write " + path + ": " + reason); };
+  auto fail = [&](const char* reason) {
+    throw FrameWriteError("cannot write " + path + ": " + reason);
+  };
   Sink sink{std::fopen(path.c_str(), "wb")};
   if (sink.file == nullptr) {
     fail(std::strerror(errno));

@@ -186,8 +186,8 @@ int run(int argc, char** argv) {
     return 2;
   }
   if (!options.seed) {
-    options.seed = static_cast<std::uint32_t>(
-        std::chrono::system_clock::now().time_since_epoch().count());
+    options.seed =
+        static_cast<std::uint32_t>(std::chrono::system_clock::now().time_since_epoch().count());
     std::fprintf(stderr, "rovanel-headless: seed %u\n", *options.seed);
   }
   Mt19937Source random(*options.seed);
@@ -211,4 +211,6 @@ int run(int argc, char** argv) {
 }  // namespace
 }  // namespace rovanel
 
-int main(int argc, char** argv) { return rovanel::run(argc, argv); }
+int main(int argc, char** argv) {
+  return rovanel::run(argc, argv);
+}
