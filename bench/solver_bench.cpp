@@ -69,7 +69,7 @@ void BM_hantei(benchmark::State& state) {
 }
 BENCHMARK(BM_hantei)->Arg(0)->Arg(1);
 
-using Plain = reference::PlainMajiwaruka<>;
+using Plain = reference::PlainMajiwaruka;
 
 // The solver's crossing removal two lanes wide, as on processors without AVX2.
 class Narrow final : public Solver {

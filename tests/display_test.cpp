@@ -95,22 +95,6 @@ TEST(Repaint, ScaleBarSitsNearTheTopRightCorner) {
   }
 }
 
-TEST(Repaint, CoordinatesReachTheCanvasInSinglePrecision) {
-  TourState s;
-  four_points(s, 2);
-  s.x[0] = 100.123456789;
-  s.bestx[0] = 0.1;  // the square's offsets are added before the conversion
-  RecordingCanvas canvas;
-  Painter(s, canvas).repaint();
-  char circle[80];
-  std::snprintf(circle, sizeof circle, "circle %g 20 2 FFFFFF", static_cast<float>(100.123456789));
-  EXPECT_EQ(canvas.calls[4], circle);
-  char side[80];
-  std::snprintf(side, sizeof side, "line %g 35 %g 35 00FFFF", static_cast<float>(0.1 - 5),
-                static_cast<float>(0.1 + 5));
-  EXPECT_EQ(canvas.calls[8], side);
-}
-
 TEST(StatusCaption, WritesTheValuesAsTheGeneralConversionDoes) {
   TourState s;
   s.n = 12;

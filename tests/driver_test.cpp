@@ -150,54 +150,6 @@ TEST(Driver, RepaintCadenceFollowsTheProblemSize) {
   }
 }
 
-TEST(Driver, FirstRepaintOfAProblemShowsTheNewPointsWithThePreviousValues) {
-  struct Snapshot {
-    int n, counter2, type, iter, barx, bary;
-    double bestd, x0;
-  };
-  struct SnapshotHost : RecordingHost {
-    Solver* solver = nullptr;
-    std::vector<Snapshot> shots;
-    void repaint() override {
-      shots.push_back({solver->n, solver->counter2, solver->type, solver->iter, solver->barx,
-                       solver->bary, solver->bestd, solver->x[0]});
-      if (shots.size() == 2) {  // as if the first problem had found a tour
-        solver->bestd = 1234.5;
-        solver->counter2 = 7;
-      }
-    }
-  };
-  auto draws = problem_draws(4, 2);
-  const auto second = problem_draws(6, 3);
-  draws.insert(draws.end(), second.begin(), second.end());
-  ScriptedRandom random(draws);
-  SnapshotHost host;
-  ScheduleSolver solver(random, host);
-  host.solver = &solver;
-  host.stop_at_yield = yields_before_iteration(4, 51) + 2;  // the top of problem 2's iteration 0
-  solver.run();
-  ASSERT_GE(host.shots.size(), 3u);
-  const Snapshot& first = host.shots[0];
-  EXPECT_EQ(first.n, 4);
-  EXPECT_EQ(first.bestd, 0.0);
-  EXPECT_EQ(first.counter2, 0);
-  EXPECT_EQ(first.type, 0);
-  EXPECT_EQ(first.iter, 0);
-  EXPECT_EQ(first.barx, 0);
-  EXPECT_EQ(first.x0, 0.5 * (1024 - 30.0) + 15.0);
-  // The repaint of iteration 0 already has the reset best length.
-  EXPECT_EQ(host.shots[1].bestd, Solver::kResetBestd);
-  EXPECT_EQ(host.shots[1].type, 2);
-  const Snapshot& next = host.shots[host.shots.size() - 1];
-  EXPECT_EQ(next.n, 6);
-  EXPECT_EQ(next.counter2, 0);
-  EXPECT_EQ(next.bestd, 1234.5);
-  EXPECT_EQ(next.type, 2);
-  EXPECT_EQ(next.iter, 51);
-  EXPECT_EQ(next.bary, 49);
-  EXPECT_EQ(Solver::kMaxIter - next.iter, -1);
-}
-
 TEST(Driver, DrawsProblemsInTheirOrderAndKeepsPointsInsideTheMargins) {
   const float top = 0x1.fffffep-1f;  // the largest draw, 1 - 2^-24
   ScriptedRandom random({draw_for_n(49), top});

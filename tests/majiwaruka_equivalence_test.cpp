@@ -54,7 +54,7 @@ Outcome remove_crossings(const std::vector<Point>& points, std::int16_t type, st
 
 // Both widths of the solver's crossing removal against the plain one.
 void expect_same(const std::vector<Point>& points, std::int16_t type, std::uint32_t seed) {
-  const Outcome plain = remove_crossings<reference::PlainMajiwaruka<>>(points, type, seed);
+  const Outcome plain = remove_crossings<reference::PlainMajiwaruka>(points, type, seed);
   const bool wide = Solver::wide_lanes;
   for (const bool lanes : {false, true}) {
     Solver::wide_lanes = lanes;
@@ -135,7 +135,7 @@ TEST(MajiwarukaEquivalence, WholeProblemsImproveIdentically) {
       SCOPED_TRACE(::testing::Message() << "n=" << n << " type=" << type);
       const auto seed = static_cast<std::uint32_t>(100 * n + type);
       EXPECT_EQ(one_problem<Solver>(seed, n, type),
-                one_problem<reference::PlainMajiwaruka<>>(seed, n, type));
+                one_problem<reference::PlainMajiwaruka>(seed, n, type));
     }
   }
 }

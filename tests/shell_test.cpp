@@ -64,16 +64,6 @@ TEST(MdlTsp, DispatchesOnTheStartkey) {
   }
 }
 
-TEST(FrmTspConf, ControlsInTabOrderWithTheirPixelSizes) {
-  EXPECT_EQ(twips_to_pixels(frmTspConf.client_width), 340);
-  EXPECT_EQ(twips_to_pixels(frmTspConf.client_height), 246);
-  EXPECT_STREQ(frmTspConf.controls[0].name, "cmdOk");
-  EXPECT_EQ(twips_to_pixels(frmTspConf.controls[0].left), 120);
-  EXPECT_EQ(twips_to_pixels(frmTspConf.controls[0].top), 192);
-  EXPECT_EQ(twips_to_pixels(frmTspConf.controls[1].width), 81);
-  EXPECT_STREQ(frmTspConf.controls[2].text, "設定はありません。");
-}
-
 // A saver window that records what frmTsp asks of it; its event pump can run input handlers.
 class RecordingWindow final : public SaverWindow {
  public:
@@ -109,7 +99,7 @@ struct Saver : ::testing::Test {
   frmTsp form{window, random};
 };
 
-TEST_F(Saver, MouseMovesStopOnlyAwayFromTheFirstPosition) {
+TEST_F(Saver, InputHandlersOnlySetTheStopFlag) {
   quitflag = 0;
   form.mouse_move(10.5f, 20.4f);  // recorded as (10, 20): a half goes to the even neighbour
   form.mouse_move(10.4f, 19.6f);
@@ -117,24 +107,21 @@ TEST_F(Saver, MouseMovesStopOnlyAwayFromTheFirstPosition) {
   EXPECT_EQ(quitflag, 0);
   form.mouse_move(11.5f, 20.0f);
   EXPECT_EQ(quitflag, -1);
-}
 
-TEST_F(Saver, AFirstMoveAtTheOriginRecordsNothing) {
+  frmTsp fresh(window, random);  // a first move at the origin records nothing
   quitflag = 0;
-  form.mouse_move(0, 0);
-  form.mouse_move(5, 5);  // recorded now
+  fresh.mouse_move(0, 0);
+  fresh.mouse_move(5, 5);  // recorded now
   EXPECT_EQ(quitflag, 0);
-  form.mouse_move(5, 6);
+  fresh.mouse_move(5, 6);
   EXPECT_EQ(quitflag, -1);
-}
 
-TEST_F(Saver, ClickAndKeyStop) {
-  quitflag = 0;
-  form.click();
-  EXPECT_EQ(quitflag, -1);
-  quitflag = 0;
-  form.key_down();
-  EXPECT_EQ(quitflag, -1);
+  for (auto stop : {&frmTsp::click, &frmTsp::key_down}) {
+    quitflag = 0;
+    (form.*stop)();
+    EXPECT_EQ(quitflag, -1);
+  }
+  EXPECT_TRUE(window.calls.empty());
 }
 
 TEST_F(Saver, RunsFromLoadToUnloadThroughTheWindow) {
@@ -167,13 +154,8 @@ TEST_F(Saver, ACloseRequestUnloadsThroughTheSameSteps) {
   EXPECT_EQ(Calls(window.calls.begin(), window.calls.begin() + 7), expected);
 }
 
-}  // namespace
-}  // namespace rovanel::testing
 
-namespace rovanel::testing {
-namespace {
-
-TEST(Pacing, FramesAtMostThirtyASecondUntilTheStopFlag) {
+TEST(Pacing, FramesAtMostThirtyASecondUntilTheStopFlagAndPumpsAtMostOnceAMillisecond) {
   using namespace std::chrono_literals;
   Pacing pacing;
   const auto t0 = Pacing::Clock::time_point{} + 10s;
@@ -185,23 +167,12 @@ TEST(Pacing, FramesAtMostThirtyASecondUntilTheStopFlag) {
   quitflag = -1;
   EXPECT_EQ(pacing.frame_wait(t0 + 10ms), Pacing::Clock::duration::zero());
   quitflag = 0;
-}
 
-TEST(Pacing, PumpsAtMostOnceAMillisecond) {
-  using namespace std::chrono_literals;
-  Pacing pacing;
-  const auto t0 = Pacing::Clock::time_point{} + 10s;
   EXPECT_TRUE(pacing.pump_due(t0));
   EXPECT_FALSE(pacing.pump_due(t0 + 999us));
   EXPECT_TRUE(pacing.pump_due(t0 + 1ms));
   EXPECT_FALSE(pacing.pump_due(t0 + 1500us));
 }
-
-}  // namespace
-}  // namespace rovanel::testing
-
-namespace rovanel::testing {
-namespace {
 
 TEST(SaverSeed, ReplaysTheSeedOfTheEnvironmentAndRefusesAMalformedOne) {
   setenv("ROVANEL_SEED", "4294967295", 1);

@@ -8,6 +8,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 #include <utility>
 
 #include "solver/solver.hpp"
@@ -86,22 +87,14 @@ ROVANEL_LANES_INLINE std::uint64_t lane_bits(const Mask& m) {
 #endif
 
 template <int kLanes>
-struct LanesOf;
-template <>
-struct LanesOf<2> {
-  using Ops = LaneOps<Doubles2, Bits2>;
-};
-template <>
-struct LanesOf<4> {
-  using Ops = LaneOps<Doubles4, Bits4>;
-};
+using LanesOf = std::conditional_t<kLanes == 4, LaneOps<Doubles4, Bits4>, LaneOps<Doubles2, Bits2>>;
 
 // The tour's edges and which tested pairs of them cross. Edge e runs from point e to point
 // e + 1 (dx_, dy_ along it); the closing edge of a closed tour ends at point n, a copy of
 // point 0. Row i holds the edges j = i + 2 .. l - 1 that edge i is tested against.
 template <int kLanes>
 class CrossingTable {
-  using L = typename LanesOf<kLanes>::Ops;
+  using L = LanesOf<kLanes>;
 
  public:
   ROVANEL_LANES_INLINE CrossingTable(const TourState& s, int l) : l_(l) {

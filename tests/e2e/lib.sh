@@ -92,6 +92,21 @@ wait_status() {
   wait "$1" 2>/dev/null || STATUS=$?
 }
 
+# ends_within PID MS COMMAND...: runs the command (input, a signal) and waits for process PID to
+# end; sets DELAY (ms from the command to the end) and STATUS. True if it ended with status 0
+# within MS; a process still running is stopped.
+ends_within() {
+  ew_pid=$1
+  ew_bound=$2
+  shift 2
+  ew_t0=$(now_ms)
+  "$@"
+  wait_status "$ew_pid" 10
+  DELAY=$(($(now_ms) - ew_t0))
+  [ "$STATUS" != running ] || kill "$ew_pid"
+  [ "$STATUS" = 0 ] && [ "$DELAY" -le "$ew_bound" ]
+}
+
 pass() { echo "ok   $*"; }
 fail() { echo "FAIL $*"; E2E_FAILURES=$((E2E_FAILURES + 1)); }
 check() { desc=$1; shift; if "$@"; then pass "$desc"; else fail "$desc"; fi; }

@@ -112,15 +112,12 @@ second_instances_end() {
 # end_by PID LIMIT WHAT COMMAND...: runs the command (input to the saver) and checks that process
 # PID ends within LIMIT ms of it, with status 0.
 end_by() {
-  pid=$1 bound=$2 what=$3
+  eb_pid=$1 eb_bound=$2 eb_what=$3
   shift 3
-  t0=$(now_ms)
-  "$@"
-  wait_status "$pid" 10
-  delay=$(($(now_ms) - t0))
-  echo "  $what: ended in $delay ms, status $STATUS"
-  [ "$STATUS" != running ] || kill "$pid"
-  [ "$STATUS" = 0 ] && [ "$delay" -le "$bound" ]
+  ends_within "$eb_pid" "$eb_bound" "$@"
+  eb_ok=$?
+  echo "  $eb_what: ended in $DELAY ms, status $STATUS"
+  return $eb_ok
 }
 
 click_centre() {

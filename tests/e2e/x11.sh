@@ -56,18 +56,13 @@ title() { xprop -id "$1" _NET_WM_NAME 2>/dev/null | sed -n 's/^[^"]*"\(.*\)"$/\1
 ends_promptly() {
   ep_desc=$1
   shift
-  ep_t0=$(now_ms)
-  "$@"
-  wait_status "$PID" 5
-  ep_delay=$(($(now_ms) - ep_t0))
-  DELAYS="$DELAYS
-  $ep_desc: $ep_delay ms"
-  if [ "$STATUS" = 0 ] && [ "$ep_delay" -le "$LIMIT_MS" ]; then
-    pass "$ep_desc ends it in $ep_delay ms"
+  if ends_within "$PID" "$LIMIT_MS" "$@"; then
+    pass "$ep_desc ends it in $DELAY ms"
   else
-    fail "$ep_desc: status $STATUS after $ep_delay ms"
-    [ "$STATUS" != running ] || kill "$PID"
+    fail "$ep_desc: status $STATUS after $DELAY ms"
   fi
+  DELAYS="$DELAYS
+  $ep_desc: $DELAY ms"
 }
 
 # Expects PID to end by itself with status $2 within 2 s.

@@ -6,10 +6,9 @@
 
 namespace rovanel::reference {
 
-template <class Base = Solver>
-class PlainMajiwaruka : public Base {
+class PlainMajiwaruka : public Solver {
  public:
-  using Base::Base;
+  using Solver::Solver;
 
   void majiwaruka() override {
     auto& s = *this;
@@ -38,7 +37,7 @@ class PlainMajiwaruka : public Base {
       if (!found) {
         return;
       }
-      s.pick = this->draw_index(s.ncross);
+      s.pick = draw_index(s.ncross);
       s.sj = s.crossb[s.pick];
       s.si1 = s.crossa[s.pick];
       s.koukan(s.si1, s.sj);
