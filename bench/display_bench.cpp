@@ -4,7 +4,8 @@
 #include <memory>
 
 #include "display/painter.hpp"
-#include "platform/cairo/cairo_canvas.hpp"
+#include "display/renderer.hpp"
+#include "platform/cairo/cairo_surface.hpp"
 #include "solver/random_source.hpp"
 
 namespace rovanel {
@@ -15,7 +16,7 @@ void BM_repaint_frame(benchmark::State& state) {
   const auto height = static_cast<int>(state.range(1));
   std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)> surface(
       cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height), cairo_surface_destroy);
-  CairoCanvas canvas(surface.get(), static_cast<float>(width));
+  CairoSurface canvas(surface.get(), width, height, 0, 0, 1.0f, [](const Damage&) {});
   TourState s;
   Mt19937Source random(3);
   s.n = 49;
@@ -26,11 +27,10 @@ void BM_repaint_frame(benchmark::State& state) {
     s.x[i] = s.bestx[i] = random.next() * (width - 30.0) + 15.0;
     s.y[i] = s.besty[i] = random.next() * (height - 30.0) + 15.0;
   }
-  Painter painter(s, canvas);
+  Scene scene(static_cast<float>(width));
+  paint(s, scene);
   for (auto _ : state) {
-    painter.repaint();
-    canvas.compose_label();
-    canvas.flush();
+    Renderer().render(scene, canvas);
   }
 }
 BENCHMARK(BM_repaint_frame)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMicrosecond);

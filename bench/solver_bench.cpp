@@ -14,14 +14,14 @@ namespace {
 // Stops the driver after its first problem; draws nothing.
 class ComputeOnlyHost final : public DriverHost {
  public:
-  const Solver* solver = nullptr;
+  Solver* solver = nullptr;
   long repaints = 0;
   void show() override {}
   void start_saver() override {}
   void redraw_now() override {}
   void yield() override {
     if (solver->iter == solver->maxiter + 1) {
-      quitflag = -1;
+      solver->quitflag = -1;
     }
   }
   void repaint() override { ++repaints; }

@@ -1,177 +1,186 @@
+// The display through the pixels of real frames on an image surface.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory>
+
 #include "display/painter.hpp"
-#include "recording_canvas.hpp"
+#include "display/renderer.hpp"
+#include "platform/cairo/cairo_surface.hpp"
 #include "support.hpp"
 
 namespace rovanel::testing {
 namespace {
 
-using Calls = std::vector<std::string>;
+// A frame buffer of width x height pixels of the show, drawn at a scale through a renderer.
+class Frame {
+ public:
+  Frame(int width, int height, float scale = 1)
+      : w_(static_cast<int>(static_cast<float>(width) * scale)),
+        h_(static_cast<int>(static_cast<float>(height) * scale)),
+        image_(cairo_image_surface_create(CAIRO_FORMAT_RGB24, w_, h_), cairo_surface_destroy),
+        surface_(image_.get(), w_, h_, 0, 0, scale, [](const Damage&) {}) {}
 
-// Four points; the working tour and the best tour hold them in different orders.
-void four_points(TourState& s, std::int16_t type) {
-  set_tour(s, {{10, 20}, {30, 20}, {30, 40}, {10, 40}});
-  const Point best[] = {{30, 40}, {10, 20}, {30, 20}, {10, 40}};
+  void show(const Scene& scene) { renderer_.render(scene, surface_); }
+  // The pixel as 0xBBGGRR.
+  Colour at(int x, int y) const {
+    std::uint32_t rgb;
+    std::memcpy(&rgb, data() + y * stride() + 4 * x, 4);
+    return ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF);
+  }
+  bool same_pixels(const Frame& other) const {
+    return std::memcmp(data(), other.data(), static_cast<std::size_t>(stride() * h_)) == 0;
+  }
+  int width() const { return w_; }
+  int height() const { return h_; }
+
+ private:
+  const unsigned char* data() const { return cairo_image_surface_get_data(image_.get()); }
+  int stride() const { return cairo_image_surface_get_stride(image_.get()); }
+
+  int w_, h_;
+  std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)> image_;
+  CairoSurface surface_;
+  Renderer renderer_;
+};
+
+// Light pixels of the status text in the label box at left, none of them green.
+int label_text_pixels(const Frame& frame, int left) {
+  int white = 0;
+  for (int y = 0; y < Label::kHeight; ++y) {
+    for (int x = left; x < left + Label::kWidth; ++x) {
+      const Colour c = frame.at(x, y);
+      EXPECT_NE(c, kGreen) << x << "," << y;
+      white += red_of(c) > 200 && green_of(c) > 200 && blue_of(c) > 200 ? 1 : 0;
+    }
+  }
+  return white;
+}
+
+// A type-2 problem on a screen 1024 wide; the best tour's second edge runs under the label.
+TourState type2_state() {
+  TourState s;
+  s.maxiter = 50;
+  s.type = 2;
+  s.bestd = 1234.5;
+  set_tour(s, {{600, 300}, {300, 400}, {100, 400}, {700, 600}});
+  const Point best[] = {{600, 300}, {1000, 10}, {0, 10}, {700, 600}};
   for (int i = 0; i < 4; ++i) {
     s.bestx[i] = best[i].x;
     s.besty[i] = best[i].y;
   }
-  s.type = type;
-  s.bestd = 71.5;
-  s.counter2 = 2;
-  s.maxiter = 50;
-  s.iter = 7;
-  s.barx = 3;
-  s.bary = 4;
+  return s;
 }
 
-const Calls kHead = {"text_colour FFFFFF", "label_colours FFFFFF 000000", "clear"};
-const Calls kCircles = {"circle 10 20 2 FFFFFF", "circle 30 20 2 FFFFFF", "circle 30 40 2 FFFFFF",
-                        "circle 10 40 2 FFFFFF"};
-const Calls kOpenPath = {"line 30 40 10 20 00FF00", "line 10 20 30 20 00FF00",
-                         "line 30 20 10 40 00FF00"};
-// W = 1024, barx = 3, bary = 4.
-const Calls kBar = {"line 827 34 927 34 0000FF", "line 827 29 827 34 0000FF", "print 0 at 827 34",
-                    "line 927 29 927 34 0000FF", "print 100 at 927 34"};
-const char* kCaption = "caption N=4 d=71.5 counter2=2 type=%d time=43";
-
-Calls concat(std::initializer_list<Calls> parts) {
-  Calls all;
-  for (const auto& p : parts) {
-    all.insert(all.end(), p.begin(), p.end());
+TEST(Frames, ShowEveryElementInItsColourWithTheLabelOnTop) {
+  TourState s = type2_state();
+  Scene scene(1024);
+  scene.label.left = 50.4f;
+  paint(s, scene);
+  Frame frame(1024, 768);
+  frame.show(scene);
+  EXPECT_EQ(frame.at(350, 305), kGreen);   // on the edge (0,10)-(700,600)
+  EXPECT_EQ(frame.at(302, 400), kWhite);   // the circle around (300,400)
+  EXPECT_EQ(frame.at(300, 400), kBlack);   // an outline, not a disc
+  EXPECT_EQ(frame.at(598, 305), kYellow);  // the square's bottom side around (600,300)
+  EXPECT_EQ(frame.at(595, 302), kYellow);  // its left side
+  // The bar from (824, 30) to (924, 30), its ticks 5 pixels up.
+  for (int x = 824; x <= 924; x += 10) {
+    EXPECT_EQ(frame.at(x, 30), kRed) << x;
   }
-  return all;
+  EXPECT_EQ(frame.at(822, 30), kBlack);
+  EXPECT_EQ(frame.at(926, 30), kBlack);
+  EXPECT_EQ(frame.at(824, 25), kRed);
+  EXPECT_EQ(frame.at(924, 25), kRed);
+  EXPECT_EQ(frame.at(874, 27), kBlack);
+  // The label box at the rounded left 50 covers the edge, which shows on either side of it.
+  EXPECT_GT(label_text_pixels(frame, 50), 100);
+  EXPECT_EQ(frame.at(49, 10), kGreen);
+  EXPECT_EQ(frame.at(50 + Label::kWidth, 10), kGreen);
+
+  // At the other end of the bar's range, and after a clear only the label is left.
+  s.barx = 49;
+  s.bary = 49;
+  paint(s, scene);
+  frame.show(scene);
+  EXPECT_EQ(frame.at(873, 79), kRed);
+  EXPECT_EQ(frame.at(973, 74), kRed);
+  EXPECT_EQ(frame.at(824, 30), kBlack);
+  scene.clear();
+  frame.show(scene);
+  EXPECT_EQ(frame.at(350, 305), kBlack);
+  EXPECT_GT(label_text_pixels(frame, 50), 100);
 }
 
-Calls caption_for(int type) {
-  char buf[80];
-  std::snprintf(buf, sizeof buf, kCaption, type);
-  return {buf};
-}
-
-TEST(Repaint, DrawsEachTypeInOrder) {
-  const Calls square_first = {"line 25 35 35 35 00FFFF", "line 35 35 35 45 00FFFF",
-                              "line 35 45 25 45 00FFFF", "line 25 45 25 35 00FFFF"};
-  const Calls square_last = {"line 5 35 15 35 00FFFF", "line 15 35 15 45 00FFFF",
-                             "line 15 45 5 45 00FFFF", "line 5 45 5 35 00FFFF"};
-  const Calls closing = {"line 10 40 30 40 00FF00"};
-  const Calls expected[] = {
-      concat({kHead, caption_for(0), kCircles, kOpenPath, closing, kBar}),
-      concat({kHead, caption_for(1), kCircles, kOpenPath, kBar}),
-      concat({kHead, caption_for(2), kCircles, square_first, kOpenPath, kBar}),
-      concat({kHead, caption_for(3), kCircles, square_first, square_last, kOpenPath, kBar}),
-  };
-  for (std::int16_t type = 0; type <= 3; ++type) {
-    SCOPED_TRACE(type);
-    TourState s;
-    four_points(s, type);
-    RecordingCanvas canvas;
-    Painter(s, canvas).repaint();
-    EXPECT_EQ(canvas.calls, expected[type]);
-    EXPECT_EQ(s.si, type == 0 ? 3 : 2);
-    EXPECT_EQ(s.si1, type == 0 ? 0 : 3);
-  }
-}
-
-TEST(Repaint, ScaleBarSitsNearTheTopRightCorner) {
-  for (std::int16_t offset : {0, 49}) {
-    TourState s;
-    four_points(s, 1);
-    s.barx = offset;
-    s.bary = offset;
-    RecordingCanvas canvas(1024);
-    Painter(s, canvas).repaint();
-    const Calls tail(canvas.calls.end() - 5, canvas.calls.end());
-    if (offset == 0) {
-      EXPECT_EQ(tail,
-                (Calls{"line 824 30 924 30 0000FF", "line 824 25 824 30 0000FF",
-                       "print 0 at 824 30", "line 924 25 924 30 0000FF", "print 100 at 924 30"}));
-    } else {
-      EXPECT_EQ(tail,
-                (Calls{"line 873 79 973 79 0000FF", "line 873 74 873 79 0000FF",
-                       "print 0 at 873 79", "line 973 74 973 79 0000FF", "print 100 at 973 79"}));
-    }
-  }
-}
-
-TEST(StatusCaption, WritesTheValuesAsTheGeneralConversionDoes) {
+TEST(Frames, CaptionWritesTheValuesAsTheGeneralConversionDoes) {
   TourState s;
   s.n = 12;
   s.bestd = Solver::kResetBestd;
   s.type = 2;
   s.maxiter = 50;
-  EXPECT_EQ(Painter::status_caption(s), "N=12 d=9999999.9 counter2=0 type=2 time=50");
   s.counter2 = 3;
   s.iter = 3;
-  EXPECT_EQ(Painter::status_caption(s), "N=12 d=9999999.9 counter2=3 type=2 time=47");
+  EXPECT_EQ(status_caption(s), "N=12 d=9999999.9 counter2=3 type=2 time=47");
   s.bestd = 0;
   s.iter = 51;
-  EXPECT_EQ(Painter::status_caption(s), "N=12 d=0 counter2=3 type=2 time=-1");
+  EXPECT_EQ(status_caption(s), "N=12 d=0 counter2=3 type=2 time=-1");
   s.bestd = 1234.56789012345678;  // 15 significant digits, rounded
-  EXPECT_EQ(Painter::status_caption(s), "N=12 d=1234.56789012346 counter2=3 type=2 time=-1");
-  s.bestd = 5000.25;
-  EXPECT_EQ(Painter::status_caption(s), "N=12 d=5000.25 counter2=3 type=2 time=-1");
-  s.bestd = 4711;
-  EXPECT_EQ(Painter::status_caption(s), "N=12 d=4711 counter2=3 type=2 time=-1");
+  EXPECT_EQ(status_caption(s), "N=12 d=1234.56789012346 counter2=3 type=2 time=-1");
 }
 
-// The real driver and solver drawing on a recording canvas.
-class PaintingHost final : public RecordingHost {
+// The driver's frames of two problems drawn twice: by one renderer that redraws only what
+// changed since its last frame, and whole.
+class TwoWays final : public QuietHost {
  public:
-  PaintingHost(TourState& s, RecordingCanvas& canvas) : painter_(s, canvas), canvas_(canvas) {}
-  void repaint() override { painter_.repaint(); }
-  void place_label(float top, float left) override { canvas_.set_label_position(left, top); }
-  void clear() override { canvas_.clear(); }
-
- private:
-  Painter painter_;
-  RecordingCanvas& canvas_;
-};
-
-TEST(Repaint, FirstFramesOfAProblemShowTheNewPointsWithThePreviousValues) {
-  RecordingCanvas canvas;
-  // Four points, the label at 50, type 2, the bar at 0, then every draw 0.5.
-  ScriptedRandom random(
-      {0.0f, 0.1f, 0.2f, 0.7f, 0.3f, 0.4f, 0.9f, 0.8f, 0.6f, 0.5f, 0.5f, 0.0f, 0.0f, 0.5f});
-  struct Run {
-    Run(RandomSource& r, RecordingCanvas& c) : solver(r, host), host(solver, c) {}
-    Solver solver;
-    PaintingHost host;
-  } run(random, canvas);
-  // Stop at the top of the second problem's first iteration.
-  run.solver.force_problem(4, -1);
-  run.host.stop_at_yield = 1 + 51 * (1 + 4 * 4 * 4) + 2;
-  run.solver.run();
-
-  std::vector<std::size_t> captions;
-  for (std::size_t i = 0; i < canvas.calls.size(); ++i) {
-    if (canvas.calls[i].rfind("caption ", 0) == 0) {
-      captions.push_back(i);
+  explicit TwoWays(float scale) : scale_(scale), changed_(640, 480, scale) {}
+  void yield() override {
+    if (solver->iter == solver->maxiter + 1 && ++problems_ == 2) {
+      solver->quitflag = -1;
     }
   }
-  ASSERT_GE(captions.size(), 3u);
-  // The very first frame: new points, a best tour of zeros, everything still zero.
-  EXPECT_EQ(canvas.calls[captions[0]], "caption N=4 d=0 counter2=0 type=0 time=50");
-  EXPECT_EQ(canvas.calls[captions[0] + 1], "circle 114.4 162.6 2 FFFFFF");
-  EXPECT_EQ(canvas.calls[captions[0] + 5], "line 0 0 0 0 00FF00");
-  // Iteration 0: the reset best length, the new type, still the old best tour of zeros.
-  EXPECT_EQ(canvas.calls[captions[1]], "caption N=4 d=9999999.9 counter2=0 type=2 time=50");
-  EXPECT_EQ(canvas.calls[captions[1] + 5], "line -5 -5 5 -5 00FFFF");
-  EXPECT_EQ(canvas.calls[captions[1] + 9], "line 0 0 0 0 00FF00");
-  // The new problem's first frame: the previous problem's best length and type, time=-1.
-  const std::string& previous = canvas.calls[captions[captions.size() - 2]];
-  const std::string& first_of_next = canvas.calls[captions.back()];
-  const auto d_of = [](const std::string& caption) {
-    return caption.substr(caption.find(" d="), caption.find(" counter2=") - caption.find(" d="));
-  };
-  EXPECT_EQ(d_of(first_of_next), d_of(previous));
-  EXPECT_NE(d_of(previous), " d=9999999.9");
-  EXPECT_NE(first_of_next.find(" counter2=0 type=2 time=-1"), std::string::npos) << first_of_next;
-  // The label moved once per problem, to r * 100.
-  EXPECT_EQ(std::count(canvas.calls.begin(), canvas.calls.end(), "label_position 50 0"), 2);
-  // Shutdown cleared the window.
-  EXPECT_EQ(canvas.calls.back(), "clear");
+  void repaint() override {
+    paint(*solver, scene_);
+    show();
+  }
+  void place_label(float left, float top) override {
+    scene_.label.left = left;
+    scene_.label.top = top;
+  }
+  void clear() override {
+    scene_.clear();
+    show();
+  }
+  ScreenSize screen_size() override { return {640, 480}; }
+  long frames = 0;
+
+ private:
+  void show() {
+    changed_.show(scene_);
+    Frame whole(640, 480, scale_);
+    whole.show(scene_);
+    ++frames;
+    ASSERT_TRUE(changed_.same_pixels(whole)) << "frame " << frames;
+  }
+
+  float scale_;
+  int problems_ = 0;
+  Scene scene_{640};
+  Frame changed_;
+};
+
+TEST(Frames, RedrawingOnlyWhatChangedGivesTheWholeFrameEveryTime) {
+  for (const float scale : {1.0f, 1.5f}) {
+    for (std::int16_t type = 0; type <= 3; ++type) {
+      SCOPED_TRACE(::testing::Message() << "scale " << scale << " type " << type);
+      Mt19937Source random(static_cast<std::uint32_t>(type) + 40);
+      TwoWays host(scale);
+      Solver solver(random, host);
+      host.solver = &solver;
+      solver.force_problem(static_cast<std::int16_t>(10 + 8 * type), type);
+      solver.run();
+      EXPECT_GT(host.frames, 40);
+    }
+  }
 }
 
 }  // namespace

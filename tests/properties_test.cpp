@@ -1,3 +1,6 @@
+// Every procedure on random tours of every size and type: the points stay the same, fixed ends
+// stay put, draws happen only where they may, and crossing removal leaves no tested pair
+// crossing. The sanitizer build's wide cover of the solver.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,11 +11,21 @@
 namespace rovanel::testing {
 namespace {
 
-// Counts the draws taken inside crossing removal, the only procedure besides inijunban that
-// draws.
+class Counting final : public RandomSource {
+ public:
+  explicit Counting(std::uint32_t seed) : source_(seed) {}
+  float next() override {
+    ++draws;
+    return source_.next();
+  }
+  std::size_t draws = 0;
+  Mt19937Source source_;
+};
+
+// Counts the draws taken inside crossing removal.
 class DrawProbe : public Solver {
  public:
-  DrawProbe(CountingRandom& random, DriverHost& host) : Solver(random, host), random_(random) {}
+  DrawProbe(Counting& random, DriverHost& host) : Solver(random, host), random_(random) {}
   void majiwaruka() override {
     const auto before = random_.draws;
     Solver::majiwaruka();
@@ -21,7 +34,7 @@ class DrawProbe : public Solver {
   std::size_t majiwaruka_draws = 0;
 
  private:
-  CountingRandom& random_;
+  Counting& random_;
 };
 
 std::vector<Point> sorted(std::vector<Point> v) {
@@ -44,42 +57,28 @@ bool any_tested_pair_crosses(const TourState& s) {
   return false;
 }
 
-struct Operation {
-  const char* name;
-  std::function<void(Solver&)> call;
-  bool draws;  // may draw outside crossing removal
-};
-
-TEST(Properties, EveryOperationKeepsThePointsTheFixedEndsAndItsDrawCount) {
-  const Operation operations[] = {
-      {"inijunban", [](Solver& s) { s.inijunban(); }, true},
-      {"nearest", [](Solver& s) { s.nearest(); }, false},
-      {"majiwaruka", [](Solver& s) { s.majiwaruka(); }, false},
-      {"hantei", [](Solver& s) { s.hantei(); }, false},
-      {"renzoku4ten", [](Solver& s) { s.renzoku4ten(); }, false},
-      {"saisyo", [](Solver& s) { s.saisyo(); }, false},
-      {"saigo", [](Solver& s) { s.saigo(); }, false},
-      {"ten1", [](Solver& s) { s.ten1(); }, false},
-      {"ten2", [](Solver& s) { s.ten2(); }, false},
-      {"ten2b", [](Solver& s) { s.ten2b(); }, false},
+TEST(Properties, EveryProcedureKeepsThePointsTheFixedEndsAndItsDraws) {
+  const std::pair<const char*, std::function<void(Solver&)>> procedures[] = {
+      {"inijunban", &Solver::inijunban}, {"nearest", &Solver::nearest},
+      {"majiwaruka", [](Solver& s) { s.majiwaruka(); }},
+      {"hantei", [](Solver& s) { s.hantei(); }},
+      {"renzoku4ten", &Solver::renzoku4ten}, {"saisyo", &Solver::saisyo},
+      {"saigo", &Solver::saigo}, {"ten1", &Solver::ten1}, {"ten2", &Solver::ten2},
+      {"ten2b", &Solver::ten2b},
   };
-  RecordingHost host;
+  QuietHost host;
   for (int n = 4; n <= 49; ++n) {
     for (std::int16_t type = 0; type <= 3; ++type) {
       SCOPED_TRACE(::testing::Message() << "n=" << n << " type=" << type);
-      CountingRandom random(static_cast<std::uint32_t>(1000 * n + type));
+      Counting random(static_cast<std::uint32_t>(1000 * n + type));
       DrawProbe s(random, host);
-      s.n = static_cast<std::int16_t>(n);
+      set_tour(s, random_points(random.source_, n));
       s.type = type;
-      for (int i = 0; i < n; ++i) {
-        s.x[i] = 15 + random.next() * 1890.0;
-        s.y[i] = 15 + random.next() * 1050.0;
-      }
       s.bestd = Solver::kResetBestd;
-      for (const auto& op : operations) {
-        SCOPED_TRACE(op.name);
-        const std::string name = op.name;
-        // The end-point moves only run for open paths, as the driver calls them.
+      for (const auto& [name_text, call] : procedures) {
+        const std::string name = name_text;
+        SCOPED_TRACE(name);
+        // The driver runs these only for the types below.
         if ((name == "saisyo" && type != 1) || (name == "saigo" && type != 1 && type != 2) ||
             (name == "nearest" && type >= 2)) {
           continue;
@@ -88,33 +87,26 @@ TEST(Properties, EveryOperationKeepsThePointsTheFixedEndsAndItsDrawCount) {
         const bool crossed = any_tested_pair_crosses(s);
         random.draws = 0;
         s.majiwaruka_draws = 0;
-        op.call(s);
+        call(s);
         const auto after = tour_of(s);
         ASSERT_EQ(sorted(after), sorted(before));
-        // Fixed by the type, and kept by these operations whatever the type.
+        // Fixed by the type, and kept by these procedures whatever the type.
         const bool open_ends_kept = type >= 1 && (name == "majiwaruka" || name == "renzoku4ten");
-        const bool first_fixed =
-            type >= 2 || open_ends_kept || name == "majiwaruka" || name == "nearest";
-        if (first_fixed) {
+        if (type >= 2 || open_ends_kept || name == "majiwaruka" || name == "nearest") {
           ASSERT_EQ(after.front(), before.front());
         }
-        const bool last_fixed = type == 3 || open_ends_kept;
-        if (last_fixed) {
+        if (type == 3 || open_ends_kept) {
           ASSERT_EQ(after.back(), before.back());
         }
         if (name == "hantei") {
           ASSERT_EQ(after, before);
         }
-        if (name == "inijunban") {
-          const auto range = s.movable_range();
-          ASSERT_EQ(random.draws, static_cast<std::size_t>(range.hi - range.lo));
-        } else {
-          ASSERT_EQ(random.draws, s.majiwaruka_draws);
-        }
+        const auto range = s.movable_range();
+        ASSERT_EQ(random.draws, name == "inijunban" ? static_cast<std::size_t>(range.hi - range.lo)
+                                                    : s.majiwaruka_draws);
         if (name == "majiwaruka") {
           ASSERT_EQ(random.draws > 0, crossed);
           ASSERT_FALSE(any_tested_pair_crosses(s));
-          ASSERT_EQ(s.ncross, 0);
         }
       }
     }

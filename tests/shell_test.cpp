@@ -1,10 +1,11 @@
+// The shell: start-up dispatch as a table, the input rules, and the form driving a window.
 #include <gtest/gtest.h>
 
-#include "recording_canvas.hpp"
+#include <cstdlib>
+#include <functional>
+
 #include "shell/frm_tsp.hpp"
 #include "shell/mdl_tsp.hpp"
-#include "shell/pacing.hpp"
-#include "shell/seed.hpp"
 #include "shell/texts.hpp"
 #include "support.hpp"
 
@@ -12,6 +13,38 @@ namespace rovanel::testing {
 namespace {
 
 using Calls = std::vector<std::string>;
+
+// A saver window and its surface that write down what the form asks of them; its event pump
+// runs a script of input.
+class RecordingWindow final : public SaverWindow, public Surface {
+ public:
+  Calls calls;
+  long pumps = 0;
+  long waits = 0;
+  std::function<void(frmTsp&, long)> on_pump = [](frmTsp& form, long) { form.key_down(); };
+
+  Surface& surface() override { return *this; }
+  ScreenSize screen_size() override { return {800, 600}; }
+  void show() override { calls.push_back("show"); }
+  void hide() override { calls.push_back("hide"); }
+  void pump_events(frmTsp& form) override { on_pump(form, ++pumps); }
+  void wait_for_events(Pacing::Clock::duration) override { ++waits; }
+  void show_cursor(bool visible) override { calls.push_back(visible ? "cursor on" : "cursor off"); }
+  void set_screensaver_active() override { calls.push_back("flag on"); }
+  void restore_screensaver_active() override { calls.push_back("flag restored"); }
+  void end_program() override { calls.push_back("end"); }
+
+  float scale() const override { return 1; }
+  Box bounds() const override { return {0, 0, 800, 600}; }
+  Box text_box(float, float, std::string_view) override { return {}; }
+  void begin(const Damage&) override { shapes = 0; }
+  void draw(const Shape&) override { ++shapes; }
+  void draw_label(const Label&) override {}
+  void end(const Damage&) override { calls.push_back("present " + std::to_string(shapes)); }
+
+ private:
+  int shapes = 0;
+};
 
 class RecordingSystem final : public WindowSystem {
  public:
@@ -22,37 +55,40 @@ class RecordingSystem final : public WindowSystem {
     calls.push_back("message_box " + std::string(text) + " | " + std::string(caption));
   }
   void load_settings_dialog() override { calls.push_back("settings"); }
-  void load_saver_window() override { calls.push_back("saver"); }
+  std::unique_ptr<SaverWindow> create_saver_window() override {
+    calls.push_back("saver");
+    return std::make_unique<RecordingWindow>();
+  }
   void end_program() override { calls.push_back("end"); }
+  void fatal_error(std::string_view message) override {
+    calls.push_back("fatal " + std::string(message));
+  }
 };
 
-TEST(MdlTsp, StartkeyIsTheFirstTwoCharactersUpperCased) {
-  EXPECT_EQ(mdlTsp::startkey(""), "");
-  EXPECT_EQ(mdlTsp::startkey("/"), "/");
-  EXPECT_EQ(mdlTsp::startkey("/c:472"), "/C");
-  EXPECT_EQ(mdlTsp::startkey("/C 472"), "/C");
-  EXPECT_EQ(mdlTsp::startkey("abc"), "AB");
-  EXPECT_EQ(mdlTsp::startkey("-root"), "-R");
-}
-
-TEST(MdlTsp, DispatchesOnTheStartkey) {
+TEST(MdlTsp, DispatchesOnTheFirstTwoCharactersWhateverTheirCase) {
   const std::string password = std::string("message_box ") + kPasswordMessage + " | Rovanel";
-  const std::pair<const char*, Calls> cases[] = {
-      {"", {"settings"}},
-      {"/c", {"settings"}},
-      {"/C 472", {"settings"}},
-      {"/c:472", {"settings"}},
-      {"/p 472", {"end"}},
-      {"/P", {"end"}},
-      {"/a 472", {password, "end"}},
-      {"/s", {"saver"}},
-      {"/S", {"saver"}},
-      {"/x", {"saver"}},
-      {"abc", {"saver"}},
-      {"/", {"saver"}},
-      {"-S", {"saver"}},
+  struct Case {
+    const char* seed;
+    const char* arguments;
+    Calls expected;
   };
-  for (const auto& [arguments, expected] : cases) {
+  const Case cases[] = {
+      {"", "", {"settings"}},
+      {"", "/c", {"settings"}},
+      {"", "/C 472", {"settings"}},
+      {"", "/c:472", {"settings"}},
+      {"", "/p 472", {"end"}},
+      {"", "/a 472", {password, "end"}},
+      {"", "/S", {"saver"}},
+      {"4294967295", "/x", {"saver"}},
+      {"", "abc", {"saver"}},
+      {"", "/", {"saver"}},
+      {"4294967296", "/s",
+       {"fatal ROVANEL_SEED: expected a whole number from 0 to 4294967295, got '4294967296'"}},
+      {" 7", "-S", {"fatal ROVANEL_SEED: expected a whole number from 0 to 4294967295, got ' 7'"}},
+  };
+  for (const auto& [seed, arguments, expected] : cases) {
+    setenv("ROVANEL_SEED", seed, 1);
     RecordingSystem system;
     mdlTsp::main(system, arguments);
     EXPECT_EQ(system.calls, expected) << "'" << arguments << "'";
@@ -62,130 +98,71 @@ TEST(MdlTsp, DispatchesOnTheStartkey) {
     mdlTsp::main(second, arguments);
     EXPECT_EQ(second.calls, Calls{"end"}) << "second instance, '" << arguments << "'";
   }
+  unsetenv("ROVANEL_SEED");
 }
 
-// A saver window that records what frmTsp asks of it; its event pump can run input handlers.
-class RecordingWindow final : public SaverWindow {
- public:
-  Canvas& canvas() override { return canvas_; }
-  void show() override { calls.push_back("show"); }
-  void hide() override { calls.push_back("hide"); }
-  void present() override { calls.push_back("present"); }
-  void pump_events() override {
-    ++pumps;
-    if (on_pump) {
-      on_pump(pumps);
-    }
-  }
-  ScreenSize screen_size() override { return {800, 600}; }
-  void show_cursor(bool visible) override { calls.push_back(visible ? "cursor on" : "cursor off"); }
-  void set_screensaver_active() override { calls.push_back("flag on"); }
-  void restore_screensaver_active() override { calls.push_back("flag restored"); }
-  // A real window system ends the process here; the test stops the driver instead.
-  void end_program() override {
-    calls.push_back("end");
-    quitflag = -1;
-  }
-
-  Calls calls;
-  long pumps = 0;
-  std::function<void(long)> on_pump;
-  RecordingCanvas canvas_{800};
-};
-
-struct Saver : ::testing::Test {
+TEST(FrmTsp, OnlyAMoveToAnotherWholePixelAfterTheFirstStops) {
   RecordingWindow window;
-  ScriptedRandom random{{0.3f, 0.6f}};
-  frmTsp form{window, random};
-};
-
-TEST_F(Saver, InputHandlersOnlySetTheStopFlag) {
-  quitflag = 0;
+  ScriptedRandom random;
+  frmTsp form(window, random);
+  const auto& quitflag = form.solver().quitflag;
+  form.mouse_move(0, 0);  // a first move at the origin records nothing
   form.mouse_move(10.5f, 20.4f);  // recorded as (10, 20): a half goes to the even neighbour
   form.mouse_move(10.4f, 19.6f);
   form.mouse_move(9.5f, 20.0f);
   EXPECT_EQ(quitflag, 0);
   form.mouse_move(11.5f, 20.0f);
   EXPECT_EQ(quitflag, -1);
-
-  frmTsp fresh(window, random);  // a first move at the origin records nothing
-  quitflag = 0;
-  fresh.mouse_move(0, 0);
-  fresh.mouse_move(5, 5);  // recorded now
-  EXPECT_EQ(quitflag, 0);
-  fresh.mouse_move(5, 6);
-  EXPECT_EQ(quitflag, -1);
-
-  for (auto stop : {&frmTsp::click, &frmTsp::key_down}) {
-    quitflag = 0;
-    (form.*stop)();
-    EXPECT_EQ(quitflag, -1);
-  }
   EXPECT_TRUE(window.calls.empty());
 }
 
-TEST_F(Saver, RunsFromLoadToUnloadThroughTheWindow) {
-  window.on_pump = [this](long pump) {
-    if (pump == 3) {  // the first yield of the first pass
+TEST(FrmTsp, AStopAtAnyYieldGoesStraightToTheUnload) {
+  // Every yield of a first problem of 4 points, and the first three of the next.
+  const long yields = 1 + 51 * (1 + 4 * 4 * 4) + 3;
+  for (long stop = 1; stop <= yields; ++stop) {
+    RecordingWindow window;
+    window.on_pump = [stop](frmTsp& form, long pump) {
+      if (pump == stop) {
+        (stop % 2 == 0 ? form.key_down() : form.click());
+      }
+    };
+    ScriptedRandom random({0.0f, 0.3f, 0.6f, 0.9f});
+    frmTsp form(window, random, Pacing::unpaced());
+    form.solver().force_problem(4, static_cast<std::int16_t>(stop % 4));
+    form.load();
+    const Calls end(window.calls.end() - 5, window.calls.end());
+    ASSERT_EQ(end, (Calls{"present 0", "hide", "flag restored", "cursor on", "end"}))
+        << "stop at yield " << stop;
+    ASSERT_EQ(window.pumps, stop);
+  }
+}
+
+TEST(FrmTsp, FramesWaitForTheirTurnOnlyUntilTheSaverStops) {
+  RecordingWindow window;
+  // Input arrives while a frame waits for its turn (or, on a slow machine, at a later yield).
+  window.on_pump = [&window](frmTsp& form, long pump) {
+    if (window.waits > 0 || pump > 1000) {
       form.key_down();
     }
   };
+  ScriptedRandom random;
+  frmTsp form(window, random);
   form.load();
-  // Start, the generation frame and iteration 0's frame (each presented), then the shutdown.
-  const Calls start = {"show", "flag on", "cursor off", "present", "present", "present"};
-  EXPECT_EQ(Calls(window.calls.begin(), window.calls.begin() + 6), start);
-  const Calls end = {"present", "hide", "flag restored", "cursor on", "end"};
-  EXPECT_EQ(Calls(window.calls.end() - 5, window.calls.end()), end);
-  EXPECT_EQ(window.canvas_.calls.back(), "clear");
-  EXPECT_EQ(window.pumps, 3);
-  EXPECT_EQ(form.state().n, 4 + static_cast<int>(0.3f * 46));
-}
+  EXPECT_LE(window.waits, 1);
+  EXPECT_EQ(window.calls.front(), "show");
+  EXPECT_EQ(Calls(window.calls.end() - 4, window.calls.end()),
+            (Calls{"hide", "flag restored", "cursor on", "end"}));
 
-TEST_F(Saver, ACloseRequestUnloadsThroughTheSameSteps) {
-  window.on_pump = [this](long pump) {
-    if (pump == 1) {
-      form.unload();
-    }
-  };
-  quitflag = 0;
-  form.load();
-  const Calls expected = {"show",          "flag on",   "cursor off", "present",
-                          "flag restored", "cursor on", "end"};
-  EXPECT_EQ(Calls(window.calls.begin(), window.calls.begin() + 7), expected);
-}
-
-
-TEST(Pacing, FramesAtMostThirtyASecondUntilTheStopFlagAndPumpsAtMostOnceAMillisecond) {
   using namespace std::chrono_literals;
   Pacing pacing;
   const auto t0 = Pacing::Clock::time_point{} + 10s;
-  quitflag = 0;
-  EXPECT_EQ(pacing.frame_wait(t0), Pacing::Clock::duration::zero());
   pacing.presented(t0);
-  EXPECT_EQ(pacing.frame_wait(t0 + 10ms), Pacing::kFrameInterval - 10ms);
-  EXPECT_EQ(pacing.frame_wait(t0 + 40ms), Pacing::Clock::duration::zero());
-  quitflag = -1;
-  EXPECT_EQ(pacing.frame_wait(t0 + 10ms), Pacing::Clock::duration::zero());
-  quitflag = 0;
-
+  EXPECT_EQ(pacing.frame_wait(t0 + 10ms, false), Pacing::kFrameInterval - 10ms);
+  EXPECT_EQ(pacing.frame_wait(t0 + 10ms, true), Pacing::Clock::duration::zero());
+  EXPECT_EQ(pacing.frame_wait(t0 + 40ms, false), Pacing::Clock::duration::zero());
   EXPECT_TRUE(pacing.pump_due(t0));
   EXPECT_FALSE(pacing.pump_due(t0 + 999us));
   EXPECT_TRUE(pacing.pump_due(t0 + 1ms));
-  EXPECT_FALSE(pacing.pump_due(t0 + 1500us));
-}
-
-TEST(SaverSeed, ReplaysTheSeedOfTheEnvironmentAndRefusesAMalformedOne) {
-  setenv("ROVANEL_SEED", "4294967295", 1);
-  EXPECT_EQ(saver_seed(), 4294967295u);
-  setenv("ROVANEL_SEED", "319", 1);
-  EXPECT_EQ(saver_seed(), 319u);
-  setenv("ROVANEL_SEED", "", 1);
-  EXPECT_NO_THROW(saver_seed());  // empty: the clock
-  for (const char* bad : {"4294967296", "-1", "31x", " 7", "seed"}) {
-    setenv("ROVANEL_SEED", bad, 1);
-    EXPECT_THROW(saver_seed(), SeedError) << bad;
-  }
-  unsetenv("ROVANEL_SEED");
 }
 
 }  // namespace

@@ -1,9 +1,8 @@
-// Test doubles for the solver: scripted random numbers and a host that records what it is asked.
+// Test doubles for the solver: scripted random numbers, a host that draws nothing, tours by hand.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <string>
+#include <algorithm>
+#include <ostream>
 #include <utility>
 #include <vector>
 
@@ -26,61 +25,35 @@ class ScriptedRandom final : public RandomSource {
   std::vector<float> values_;
 };
 
-// Counts draws of a real generator.
-class CountingRandom final : public RandomSource {
+// A host for the procedures alone: counts repaints; a yield after a problem stops the driver.
+class QuietHost : public DriverHost {
  public:
-  explicit CountingRandom(std::uint32_t seed) : source_(seed) {}
-  float next() override {
-    ++draws;
-    return source_.next();
-  }
-  std::size_t draws = 0;
-
- private:
-  Mt19937Source source_;
-};
-
-// Records every host call as a word; yield can be scripted to set the stop flag.
-class RecordingHost : public DriverHost {
- public:
-  void show() override { log("show"); }
-  void start_saver() override { log("start_saver"); }
-  void redraw_now() override { log("redraw_now"); }
+  Solver* solver = nullptr;
+  long repaints = 0;
+  void show() override {}
+  void start_saver() override {}
+  void redraw_now() override {}
   void yield() override {
-    ++yields;
-    if (yields == stop_at_yield) {
-      quitflag = -1;
-    }
-    if (log_yields) {
-      log("yield");
+    if (solver != nullptr && solver->iter == solver->maxiter + 1) {
+      solver->quitflag = -1;
     }
   }
-  void repaint() override { log("repaint"); }
-  ScreenSize screen_size() override { return screen; }
-  void place_label(float top, float left) override {
-    label_top = top;
-    label_left = left;
-    log("place_label");
-  }
-  void clear() override { log("clear"); }
-  void hide() override { log("hide"); }
-  void unload() override { log("unload"); }
-
-  void log(const std::string& word) { calls.push_back(word); }
-
-  std::vector<std::string> calls;
-  ScreenSize screen{1024, 768};
-  long yields = 0;
-  long stop_at_yield = -1;
-  bool log_yields = false;
-  float label_top = -1;
-  float label_left = -1;
+  void repaint() override { ++repaints; }
+  ScreenSize screen_size() override { return {1024, 768}; }
+  void place_label(float, float) override {}
+  void clear() override {}
+  void hide() override {}
+  void unload() override {}
 };
 
 struct Point {
   double x;
   double y;
+  bool operator==(const Point&) const = default;
 };
+inline void PrintTo(const Point& p, std::ostream* os) {
+  *os << "(" << p.x << ", " << p.y << ")";
+}
 
 inline void set_tour(TourState& s, const std::vector<Point>& points) {
   s.n = static_cast<std::int16_t>(points.size());
@@ -98,28 +71,14 @@ inline std::vector<Point> tour_of(const TourState& s) {
   return v;
 }
 
-// Points a, b, c, ... at (0, 0), (1, 0), (2, 0), ...: a tour reads as a word.
-inline void set_letters(TourState& s, const std::string& word) {
-  s.n = static_cast<std::int16_t>(word.size());
-  for (int i = 0; i < s.n; ++i) {
-    s.x[i] = word[static_cast<std::size_t>(i)] - 'a';
-    s.y[i] = 0;
+// n random points on a 1920 x 1080 screen, 15 pixels inside its edges.
+inline std::vector<Point> random_points(Mt19937Source& random, int n) {
+  std::vector<Point> v;
+  for (int i = 0; i < n; ++i) {
+    const double x = 15 + random.next() * 1890.0;
+    v.push_back({x, 15 + random.next() * 1050.0});
   }
-}
-
-inline std::string letters(const TourState& s) {
-  std::string word;
-  for (int i = 0; i < s.n; ++i) {
-    word += static_cast<char>('a' + static_cast<int>(s.x[i]));
-  }
-  return word;
-}
-
-inline bool operator==(const Point& a, const Point& b) {
-  return a.x == b.x && a.y == b.y;
-}
-inline void PrintTo(const Point& p, std::ostream* os) {
-  *os << "(" << p.x << ", " << p.y << ")";
+  return v;
 }
 
 }  // namespace rovanel::testing

@@ -2,7 +2,16 @@
 
 #include <cmath>
 
+#include "display/painter.hpp"
+#include "shell/seed.hpp"
+
 namespace rovanel {
+
+frmTsp::frmTsp(SaverWindow& window, RandomSource& random, Pacing pacing)
+    : window_(window),
+      solver_(random, *this),
+      scene_(static_cast<float>(window.screen_size().width)),
+      pacing_(pacing) {}
 
 void frmTsp::mouse_move(float x, float y) {
   // To the nearest whole pixel, a half to the even neighbour.
@@ -12,7 +21,7 @@ void frmTsp::mouse_move(float x, float y) {
     firstx_ = cx;
     firsty_ = cy;
   } else if (cx != firstx_ || cy != firsty_) {
-    quitflag = -1;
+    stop();
   }
 }
 
@@ -27,18 +36,56 @@ void frmTsp::start_saver() {
   window_.show_cursor(false);
 }
 
-void frmTsp::repaint() {
-  painter_.repaint();
-  window_.present();
+void frmTsp::yield() {
+  if (pacing_.pump_due(Pacing::Clock::now())) {
+    window_.pump_events(*this);
+  }
 }
 
-void frmTsp::place_label(float top, float left) {
-  window_.canvas().set_label_position(left, top);
+void frmTsp::repaint() {
+  paint(solver_, scene_);
+  present();
+}
+
+void frmTsp::place_label(float left, float top) {
+  scene_.label.left = left;
+  scene_.label.top = top;
 }
 
 void frmTsp::clear() {
-  window_.canvas().clear();
-  window_.present();
+  scene_.clear();
+  present();
+}
+
+// Waits for the frame's turn; input that arrives meanwhile runs its handlers, and once one of
+// them has stopped the saver the wait is over.
+void frmTsp::present() {
+  using Clock = Pacing::Clock;
+  for (auto wait = pacing_.frame_wait(Clock::now(), solver_.quitflag == -1);
+       wait > Clock::duration::zero();
+       wait = pacing_.frame_wait(Clock::now(), solver_.quitflag == -1)) {
+    window_.wait_for_events(wait);
+    window_.pump_events(*this);
+  }
+  renderer_.render(scene_, window_.surface());
+  pacing_.presented(Clock::now());
+}
+
+void load_frmTsp(WindowSystem& system) {
+  std::uint32_t seed = 0;
+  try {
+    seed = saver_seed();
+  } catch (const SeedError& e) {
+    system.fatal_error(e.what());
+    return;
+  }
+  const std::unique_ptr<SaverWindow> window = system.create_saver_window();
+  if (window == nullptr) {
+    return;
+  }
+  Mt19937Source random(seed);
+  frmTsp form(*window, random);
+  form.load();
 }
 
 }  // namespace rovanel

@@ -1,10 +1,19 @@
 // frmTsp: the saver window's logic. It owns the tour state, runs the driver from its load
-// handler, and its input handlers only ask the driver to stop.
+// handler and turns each repaint into a frame on the window; its input handlers only ask the
+// driver to stop.
+//
+// How a frame happens: the driver (or hantei, at an improvement) calls repaint; paint() records
+// the picture as a scene; present() waits for the frame's turn at most 30 times a second, running
+// the input handlers of events that arrive meanwhile, and the renderer draws what changed since
+// the last frame on the window's surface, which presents it. Between frames the driver yields,
+// and every yield pumps the window's events at most once a millisecond.
 #pragma once
 
 #include <cstdint>
 
-#include "display/painter.hpp"
+#include "display/renderer.hpp"
+#include "display/scene.hpp"
+#include "shell/pacing.hpp"
 #include "shell/window_system.hpp"
 #include "solver/solver.hpp"
 
@@ -12,40 +21,49 @@ namespace rovanel {
 
 class frmTsp final : private DriverHost {
  public:
-  frmTsp(SaverWindow& window, RandomSource& random)
-      : window_(window), solver_(random, *this), painter_(solver_, window.canvas()) {}
+  frmTsp(SaverWindow& window, RandomSource& random, Pacing pacing = {});
 
-  // The load handler: shows the window and runs the animation until the stop flag is set,
-  // then unloads the window, which ends the program.
+  // The load handler: shows the window and runs the animation until the stop flag is set, then
+  // unloads the window, which ends the program.
   void load() { solver_.run(); }
 
-  // Input handlers, run by the window system while the driver yields.
-  void click() { quitflag = -1; }
-  void key_down() { quitflag = -1; }
+  // Input handlers, run by the window while the driver yields.
+  void click() { stop(); }
+  void key_down() { stop(); }
   // The first move only records where the pointer is; a move to another whole pixel stops.
   void mouse_move(float x, float y);
+  // A request from outside the window (a signal, the host window gone) to end as input does.
+  void stop() { solver_.quitflag = -1; }
   // Restores the screen-saver flag and the cursor and ends the program; also what a close
   // request from the window system runs.
   void unload();
 
-  const TourState& state() const { return solver_; }
+  Solver& solver() { return solver_; }
 
  private:
   void show() override { window_.show(); }
   void start_saver() override;
-  void redraw_now() override { window_.present(); }
-  void yield() override { window_.pump_events(); }
+  void redraw_now() override { present(); }
+  void yield() override;
   void repaint() override;
   ScreenSize screen_size() override { return window_.screen_size(); }
-  void place_label(float top, float left) override;
+  void place_label(float left, float top) override;
   void clear() override;
   void hide() override { window_.hide(); }
 
+  void present();
+
   SaverWindow& window_;
   Solver solver_;
-  Painter painter_;
+  Scene scene_;
+  Renderer renderer_;
+  Pacing pacing_;
   std::int16_t firstx_ = 0;
   std::int16_t firsty_ = 0;
 };
+
+// Creates frmTsp on the window system's saver window and loads it. ROVANEL_SEED replays a run;
+// a malformed one is a fatal error.
+void load_frmTsp(WindowSystem& system);
 
 }  // namespace rovanel

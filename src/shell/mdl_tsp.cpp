@@ -1,5 +1,6 @@
 #include "shell/mdl_tsp.hpp"
 
+#include "shell/frm_tsp.hpp"
 #include "shell/texts.hpp"
 
 namespace rovanel::mdlTsp {
@@ -30,7 +31,7 @@ void main(WindowSystem& system, std::string_view arguments) {
   } else if (key.empty()) {
     system.load_settings_dialog();
   } else {
-    system.load_saver_window();
+    load_frmTsp(system);
   }
 }
 

@@ -36,7 +36,7 @@ bool Solver::run_problem() {
   // The new points with the previous problem's best tour and values.
   host_.repaint();
   bestd = kResetBestd;
-  host_.place_label(0.0f, static_cast<float>(draw() * 100.0));
+  host_.place_label(static_cast<float>(draw() * 100.0), 0.0f);
   type = draw_index(4);
   if (forced_type_ >= 0) {
     type = forced_type_;

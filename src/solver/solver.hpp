@@ -25,7 +25,8 @@ class DriverHost {
   virtual void yield() = 0;
   virtual void repaint() = 0;
   virtual ScreenSize screen_size() = 0;
-  virtual void place_label(float top, float left) = 0;
+  // Moves lblStatus; left and top in pixels.
+  virtual void place_label(float left, float top) = 0;
   virtual void clear() = 0;
   virtual void hide() = 0;
   // Runs the window's unload handler; a real window ends the program there.
@@ -60,16 +61,17 @@ class Solver : public TourState {
     forced_type_ = type_or_minus1;
   }
 
-  virtual void inijunban();
-  virtual void nearest();
+  void inijunban();
+  void nearest();
+  // Virtual so that tests can watch the tours measured and compare with a plain crossing removal.
   virtual void majiwaruka();
   virtual void hantei();
-  virtual void renzoku4ten();
-  virtual void saisyo();
-  virtual void saigo();
-  virtual void ten1();
-  virtual void ten2();
-  virtual void ten2b();
+  void renzoku4ten();
+  void saisyo();
+  void saigo();
+  void ten1();
+  void ten2();
+  void ten2b();
 
   // The points at two positions change places; the arguments are only read.
   void koukan(const std::int16_t& kie, const std::int16_t& kjs);
@@ -79,6 +81,10 @@ class Solver : public TourState {
                                const double& mx4, const double& my4);
 
   MovableRange movable_range() const;
+
+  // The stop flag: 0 run, -1 stop. The input handlers set it while the driver yields; the driver
+  // tests it right after each yield.
+  std::int16_t quitflag = 0;
 
   // Calls of hantei since the last reset of the count (for traces and benchmarks).
   std::int64_t hantei_calls = 0;

@@ -1,4 +1,4 @@
-// The tour state every solver procedure shares, the distance function and the stop flag.
+// The tour state every solver procedure shares, and the distance function.
 #pragma once
 
 #include <array>
@@ -53,9 +53,6 @@ struct TourState {
   std::int32_t maxiter = 0;
   std::int16_t barx = 0, bary = 0;
 };
-
-// The stop flag shared by the input handlers and the driver: 0 run, -1 stop.
-inline std::int16_t quitflag = 0;
 
 // Distance of two points: sqrt(dx^2 + dy^2), summed as b + a like the power-function form it
 // stands for, and correctly rounded like it.

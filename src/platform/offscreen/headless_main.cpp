@@ -3,16 +3,16 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
-#include "display/painter.hpp"
-#include "platform/cairo/cairo_canvas.hpp"
+#include "platform/cairo/cairo_surface.hpp"
 #include "platform/offscreen/frame_writer.hpp"
-#include "solver/solver.hpp"
+#include "shell/frm_tsp.hpp"
 
 namespace rovanel {
 namespace {
@@ -90,89 +90,90 @@ Options parse(int argc, char** argv) {
   return o;
 }
 
-// Frames are drawn only when they are written.
-class FrameOutput {
+// Draws nothing: a run without frames.
+class NoSurface final : public Surface {
  public:
-  FrameOutput(TourState& state, ScreenSize size, std::string dir)
-      : surface_(cairo_image_surface_create(CAIRO_FORMAT_RGB24, size.width, size.height),
-                 cairo_surface_destroy),
-        canvas_(surface_.get(), static_cast<float>(size.width)),
-        painter_(state, canvas_),
-        writer_(std::move(dir)) {}
-
-  void repaint() {
-    painter_.repaint();
-    canvas_.compose_label();
-    canvas_.flush();
-    writer_.write(surface_.get());
-  }
-  Canvas& canvas() { return canvas_; }
+  explicit NoSurface(std::function<void()> done) : done_(std::move(done)) {}
+  float scale() const override { return 1; }
+  Box bounds() const override { return {}; }
+  Box text_box(float, float, std::string_view) override { return {}; }
+  void begin(const Damage&) override {}
+  void draw(const Shape&) override {}
+  void draw_label(const Label&) override {}
+  void end(const Damage&) override { done_(); }
 
  private:
-  std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)> surface_;
-  CairoCanvas canvas_;
-  Painter painter_;
-  FrameWriter writer_;
+  std::function<void()> done_;
 };
 
-// Runs the driver unpaced; stops through the driver's own stop path after the last problem.
-class HeadlessHost final : public DriverHost {
+// The saver window offscreen: frames go to PNG files (or nowhere), the trace to stdout, and after
+// the last problem its "input" stops the saver.
+class HeadlessWindow final : public SaverWindow {
  public:
-  HeadlessHost(const Options& options, Solver& solver) : options_(options), solver_(solver) {
-    if (options.frames) {
-      frames_.emplace(solver, options.size, *options.frames);
+  explicit HeadlessWindow(const Options& options) : options_(options) {
+    if (!options.frames) {
+      no_surface_.emplace([this] { frame_done(); });
+      return;
     }
+    writer_.emplace(*options.frames);
+    image_.reset(cairo_image_surface_create(CAIRO_FORMAT_RGB24, options.size.width,
+                                            options.size.height));
+    surface_.emplace(image_.get(), options.size.width, options.size.height, 0, 0, 1.0f,
+                     [this](const Damage&) {
+                       writer_->write(image_.get());
+                       frame_done();
+                     });
   }
 
+  // The solver whose improvements and problems the trace reports.
+  void watch(const Solver& solver) { solver_ = &solver; }
+
+  Surface& surface() override {
+    return surface_ ? static_cast<Surface&>(*surface_) : *no_surface_;
+  }
+  ScreenSize screen_size() override { return options_.size; }
   void show() override {}
-  void start_saver() override {}
-  void redraw_now() override {}
+  void hide() override {}
   // The only yield with iter past maxiter is the first one after a finished problem.
-  void yield() override {
-    if (solver_.iter != solver_.maxiter + 1) {
+  void pump_events(frmTsp& form) override {
+    if (solver_->iter != solver_->maxiter + 1) {
       return;
     }
     ++done_;
     if (options_.trace) {
       std::printf("problem %ld n=%d type=%d counter2=%d bestd=%.17g hantei=%lld\n", done_,
-                  solver_.n, solver_.type, solver_.counter2, solver_.bestd,
-                  static_cast<long long>(solver_.hantei_calls));
+                  solver_->n, solver_->type, solver_->counter2, solver_->bestd,
+                  static_cast<long long>(solver_->hantei_calls));
     }
-    solver_.hantei_calls = 0;
+    form.solver().hantei_calls = 0;
     if (done_ == options_.problems) {
-      quitflag = -1;
+      form.stop();
     }
   }
-  void repaint() override {
-    if (frames_) {
-      frames_->repaint();
-    }
-    if (solver_.counter2 != last_counter2_) {
-      last_counter2_ = solver_.counter2;
-      if (options_.trace && solver_.counter2 > 0) {
-        std::printf("improve %ld %d %d %.17g\n", done_ + 1, solver_.iter, solver_.counter2,
-                    solver_.bestd);
+  void wait_for_events(Pacing::Clock::duration) override {}
+  void show_cursor(bool) override {}
+  void set_screensaver_active() override {}
+  void restore_screensaver_active() override {}
+  void end_program() override {}
+
+ private:
+  void frame_done() {
+    if (solver_->counter2 != last_counter2_) {
+      last_counter2_ = solver_->counter2;
+      if (options_.trace && solver_->counter2 > 0) {
+        std::printf("improve %ld %d %d %.17g\n", done_ + 1, solver_->iter, solver_->counter2,
+                    solver_->bestd);
       }
     }
   }
-  ScreenSize screen_size() override { return options_.size; }
-  void place_label(float top, float left) override {
-    if (frames_) {
-      frames_->canvas().set_label_position(left, top);
-    }
-  }
-  void clear() override {
-    if (frames_) {
-      frames_->canvas().clear();
-    }
-  }
-  void hide() override {}
-  void unload() override {}
 
- private:
   const Options& options_;
-  Solver& solver_;
-  std::optional<FrameOutput> frames_;
+  const Solver* solver_ = nullptr;
+  std::optional<FrameWriter> writer_;
+  std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)> image_{nullptr,
+                                                                           cairo_surface_destroy};
+  std::optional<CairoSurface> surface_;
+  std::optional<NoSurface> no_surface_;
   long done_ = 0;
   std::int32_t last_counter2_ = 0;
 };
@@ -191,15 +192,12 @@ int run(int argc, char** argv) {
     std::fprintf(stderr, "rovanel-headless: seed %u\n", *options.seed);
   }
   Mt19937Source random(*options.seed);
-  // The solver keeps a reference to its host and the host to the solver.
-  struct Run {
-    Run(const Options& o, RandomSource& r) : solver(r, host), host(o, solver) {}
-    Solver solver;
-    HeadlessHost host;
-  } run(options, random);
-  run.solver.force_problem(options.n, options.type);
+  HeadlessWindow window(options);
+  frmTsp form(window, random, Pacing::unpaced());
+  window.watch(form.solver());
+  form.solver().force_problem(options.n, options.type);
   try {
-    run.solver.run();
+    form.load();
   } catch (const FrameWriteError& e) {
     std::fflush(stdout);
     std::fprintf(stderr, "rovanel-headless: %s\n", e.what());

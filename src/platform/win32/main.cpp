@@ -1,14 +1,13 @@
 // Rovanel.scr: the Windows face. The screen-saver host starts it with /S, /C, /P or /A.
 #include <windows.h>
 
-#include <cstdint>
+#include <memory>
 #include <string>
 
 #include "platform/win32/saver_window.hpp"
 #include "platform/win32/settings_dialog.hpp"
 #include "platform/win32/win32_text.hpp"
 #include "shell/mdl_tsp.hpp"
-#include "shell/seed.hpp"
 #include "shell/texts.hpp"
 
 namespace rovanel {
@@ -29,17 +28,19 @@ class Win32System final : public WindowSystem {
     MessageBoxW(nullptr, widen(text).c_str(), widen(caption).c_str(), MB_OK);
   }
   void load_settings_dialog() override { dialog_ = load_frmTspConf(instance_); }
-  void load_saver_window() override {
-    std::uint32_t seed = 0;
+  std::unique_ptr<SaverWindow> create_saver_window() override {
     try {
-      seed = saver_seed();
-    } catch (const SeedError& e) {
-      MessageBoxW(nullptr, widen(e.what()).c_str(), widen(kAppTitle).c_str(), MB_OK | MB_ICONERROR);
-      ExitProcess(1);
+      return std::make_unique<Win32SaverWindow>(instance_);
+    } catch (const CreationError& e) {
+      fatal_error(e.what());
+      return nullptr;
     }
-    Win32SaverWindow(instance_).run(seed);
   }
   void end_program() override { ExitProcess(0); }
+  void fatal_error(std::string_view message) override {
+    MessageBoxW(nullptr, widen(message).c_str(), widen(kAppTitle).c_str(), MB_OK | MB_ICONERROR);
+    ExitProcess(1);
+  }
 
   // The settings dialog's message loop; its handlers end the program.
   int run() {

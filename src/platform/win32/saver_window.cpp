@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include <chrono>
+#include <cmath>
 
 #include "platform/win32/win32_text.hpp"
 #include "shell/texts.hpp"
@@ -26,7 +27,8 @@ char kNoProfile[] = "";
 
 }  // namespace
 
-Win32SaverWindow::Win32SaverWindow(HINSTANCE instance) : area_(virtual_screen()), canvas_(area_) {
+Win32SaverWindow::Win32SaverWindow(HINSTANCE instance)
+    : area_(virtual_screen()), surface_(area_, [this](const Damage& d) { present(d); }) {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = window_proc;
@@ -34,39 +36,44 @@ Win32SaverWindow::Win32SaverWindow(HINSTANCE instance) : area_(virtual_screen())
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
   wc.lpszClassName = kClassName;
-  RegisterClassExW(&wc);
+  if (RegisterClassExW(&wc) == 0) {
+    throw CreationError("cannot register the saver window's class");
+  }
   // WS_CLIPCHILDREN: presenting a frame never paints over the label.
   hwnd_ =
       CreateWindowExW(WS_EX_TOPMOST, kClassName, widen(kSaverCaption).c_str(),
                       WS_POPUP | WS_CLIPCHILDREN, area_.left, area_.top, area_.right - area_.left,
                       area_.bottom - area_.top, nullptr, nullptr, instance, this);
-  label_ =
-      CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
-                      shown_.position.x - area_.left, shown_.position.y - area_.top,
-                      Canvas::kLabelWidth, Canvas::kLabelHeight, hwnd_, nullptr, instance, nullptr);
+  if (hwnd_ == nullptr) {
+    throw CreationError("cannot create the saver window");
+  }
+  label_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
+                           static_cast<int>(shown_.left) - area_.left,
+                           static_cast<int>(shown_.top) - area_.top, Label::kWidth,
+                           Label::kHeight, hwnd_, nullptr, instance, nullptr);
+  if (label_ == nullptr) {
+    throw CreationError("cannot create the status label");
+  }
   SendMessageW(label_, WM_SETFONT, reinterpret_cast<WPARAM>(ui_font()), FALSE);
-}
-
-void Win32SaverWindow::run(std::uint32_t seed) {
-  Mt19937Source random(seed);
-  frmTsp form(*this, random);
-  form_ = &form;
-  form.load();
 }
 
 LRESULT CALLBACK Win32SaverWindow::window_proc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
   if (message == WM_NCCREATE) {
     const auto* create = reinterpret_cast<const CREATESTRUCTW*>(l);
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    static_cast<Win32SaverWindow*>(create->lpCreateParams)->hwnd_ = hwnd;
   }
   auto* self = reinterpret_cast<Win32SaverWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (self == nullptr || self->form_ == nullptr) {
+  if (self == nullptr) {
     return DefWindowProcW(hwnd, message, w, l);
   }
   return self->handle(message, w, l);
 }
 
 LRESULT Win32SaverWindow::handle(UINT message, WPARAM w, LPARAM l) {
+  if (form_ == nullptr) {
+    return DefWindowProcW(hwnd_, message, w, l);
+  }
   switch (message) {
     case WM_MOUSEMOVE:
       // The window's units are the primary monitor's pixels.
@@ -91,9 +98,12 @@ LRESULT Win32SaverWindow::handle(UINT message, WPARAM w, LPARAM l) {
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT: {
+      // The buffer holds the last frame whole: copy back what was uncovered.
       PAINTSTRUCT paint;
       HDC dc = BeginPaint(hwnd_, &paint);
-      canvas_.blit(dc);
+      const RECT& r = paint.rcPaint;
+      surface_.blit(dc, {r.left + area_.left, r.top + area_.top, r.right + area_.left,
+                         r.bottom + area_.top});
       EndPaint(hwnd_, &paint);
       return 0;
     }
@@ -116,7 +126,8 @@ void Win32SaverWindow::show() {
   SetFocus(hwnd_);
 }
 
-void Win32SaverWindow::dispatch_pending() {
+void Win32SaverWindow::pump_events(frmTsp& form) {
+  form_ = &form;
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     TranslateMessage(&msg);
@@ -124,51 +135,38 @@ void Win32SaverWindow::dispatch_pending() {
   }
 }
 
-void Win32SaverWindow::pump_events() {
-  if (pacing_.pump_due(Pacing::Clock::now())) {
-    dispatch_pending();
-  }
-}
-
-// Sleeps on the message queue until the frame is due; input that arrives meanwhile runs its
-// handlers, and once one of them has set the stop flag the frame no longer waits.
-void Win32SaverWindow::wait_for_frame() {
-  for (;;) {
-    const Pacing::Clock::duration left = pacing_.frame_wait(Pacing::Clock::now());
-    if (left <= Pacing::Clock::duration::zero()) {
-      return;
-    }
-    const auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
-    MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(ms), QS_ALLINPUT,
-                                MWMO_INPUTAVAILABLE);
-    dispatch_pending();
-  }
+void Win32SaverWindow::wait_for_events(Pacing::Clock::duration timeout) {
+  const auto ms = std::chrono::ceil<std::chrono::milliseconds>(timeout).count();
+  MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(ms), QS_ALLINPUT,
+                              MWMO_INPUTAVAILABLE);
 }
 
 void Win32SaverWindow::update_label() {
-  const LabelState& wanted = canvas_.label();
-  if (wanted.position.x != shown_.position.x || wanted.position.y != shown_.position.y) {
-    SetWindowPos(label_, nullptr, wanted.position.x - area_.left, wanted.position.y - area_.top, 0,
-                 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const Label& wanted = surface_.label();
+  if (std::lround(wanted.left) != std::lround(shown_.left) ||
+      std::lround(wanted.top) != std::lround(shown_.top)) {
+    SetWindowPos(label_, nullptr, static_cast<int>(std::lround(wanted.left)) - area_.left,
+                 static_cast<int>(std::lround(wanted.top)) - area_.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   const bool recolour = wanted.text != shown_.text || wanted.back != shown_.back;
   const bool retext = wanted.caption != shown_.caption;
   shown_ = wanted;
   if (retext) {
-    SetWindowTextW(label_, shown_.caption.c_str());
+    SetWindowTextW(label_, widen(shown_.caption).c_str());
   } else if (recolour) {
     InvalidateRect(label_, nullptr, TRUE);
   }
 }
 
-void Win32SaverWindow::present() {
-  wait_for_frame();
+void Win32SaverWindow::present(const Damage& damage) {
   update_label();
   HDC dc = GetDC(hwnd_);
-  canvas_.blit(dc);
+  for (const Box& box : damage) {
+    surface_.blit(dc, box);
+  }
   ReleaseDC(hwnd_, dc);
   UpdateWindow(label_);
-  pacing_.presented(Pacing::Clock::now());
 }
 
 // The process is DPI-unaware (see the manifest): the system reports, and scales, everything in

@@ -1,34 +1,28 @@
 // frmTsp on Windows: a borderless, topmost popup over every monitor with lblStatus as a child
-// STATIC control; it draws into a GDI back buffer and presents whole frames.
+// STATIC control; frames are drawn into a GDI back buffer and only what changed is presented.
 #pragma once
 
 #include <windows.h>
 
-#include <cstdint>
-
-#include "platform/win32/gdi_canvas.hpp"
+#include "platform/win32/gdi_surface.hpp"
 #include "shell/frm_tsp.hpp"
-#include "shell/pacing.hpp"
 #include "shell/window_system.hpp"
 
 namespace rovanel {
 
 class Win32SaverWindow final : public SaverWindow {
  public:
+  // Throws CreationError when the window or its back buffer cannot be created.
   explicit Win32SaverWindow(HINSTANCE instance);
   Win32SaverWindow(const Win32SaverWindow&) = delete;
   Win32SaverWindow& operator=(const Win32SaverWindow&) = delete;
 
-  // Creates frmTsp on this window and runs its load handler, which ends the program when the
-  // driver unloads the window.
-  void run(std::uint32_t seed);
-
-  Canvas& canvas() override { return canvas_; }
+  Surface& surface() override { return surface_; }
+  ScreenSize screen_size() override;
   void show() override;
   void hide() override { ShowWindow(hwnd_, SW_HIDE); }
-  void present() override;
-  void pump_events() override;
-  ScreenSize screen_size() override;
+  void pump_events(frmTsp& form) override;
+  void wait_for_events(Pacing::Clock::duration timeout) override;
   void show_cursor(bool visible) override { ShowCursor(visible ? TRUE : FALSE); }
   void set_screensaver_active() override;
   void restore_screensaver_active() override;
@@ -37,17 +31,15 @@ class Win32SaverWindow final : public SaverWindow {
  private:
   static LRESULT CALLBACK window_proc(HWND hwnd, UINT message, WPARAM w, LPARAM l);
   LRESULT handle(UINT message, WPARAM w, LPARAM l);
-  void dispatch_pending();
-  void wait_for_frame();
+  void present(const Damage& damage);
   void update_label();
 
-  RECT area_;
-  GdiCanvas canvas_;
+  RECT area_;  // the virtual screen, relative to the primary monitor
+  GdiSurface surface_;
   HWND hwnd_ = nullptr;
   HWND label_ = nullptr;
-  LabelState shown_;  // what the label control shows now
-  Pacing pacing_;
-  frmTsp* form_ = nullptr;
+  Label shown_;           // what the label control shows now
+  frmTsp* form_ = nullptr;  // whose handlers the messages run, from the first pump on
   BOOL found_active_ = FALSE;
 };
 

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <thread>
+#include <vector>
 
 #include "shell/texts.hpp"
 
@@ -71,10 +72,10 @@ X11SaverWindow::X11SaverWindow(Display* display, std::optional<Window> host)
   XGCValues values{};
   values.graphics_exposures = False;  // no NoExpose event for every copy
   gc_ = XCreateGC(display_, back_, GCGraphicsExposures, &values);
-  cairo_surface_t* surface = cairo_xlib_surface_create(display_, back_, visual, width_, height_);
-  canvas_.emplace(surface, static_cast<float>(width_));
-  cairo_surface_destroy(surface);  // the canvas holds its own reference
-  canvas_->clear();                // a new pixmap holds garbage
+  cairo_surface_t* target = cairo_xlib_surface_create(display_, back_, visual, width_, height_);
+  surface_.emplace(target, width_, height_, 0, 0, 1.0f,
+                   [this](const Damage& damage) { copy_to_window(damage); });
+  cairo_surface_destroy(target);  // the surface holds its own reference
 }
 
 void X11SaverWindow::create_own_window() {
@@ -139,65 +140,64 @@ void X11SaverWindow::hide() {
   XFlush(display_);
 }
 
-void X11SaverWindow::present() {
-  canvas_->compose_label();
-  canvas_->flush();
-  // Wait for the frame's turn; input that arrives meanwhile runs its handlers, and once the stop
-  // flag is set the wait is over.
-  for (;;) {
-    drain_events();
-    const auto wait = pacing_.frame_wait(Pacing::Clock::now());
-    if (wait <= Pacing::Clock::duration::zero()) {
-      break;
-    }
-    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(wait).count();
-    const timespec timeout{ns / 1000000000, ns % 1000000000};
-    pollfd fds[2] = {{ConnectionNumber(display_), POLLIN, 0}, {stop_pipe[0], POLLIN, 0}};
-    ppoll(fds, 2, &timeout, nullptr);
+// Only the damaged boxes of the back buffer reach the window.
+void X11SaverWindow::copy_to_window(const Damage& damage) {
+  if (damage.empty()) {
+    return;
   }
-  copy_to_window();
-  pacing_.presented(Pacing::Clock::now());
-}
-
-void X11SaverWindow::copy_to_window() {
-  XCopyArea(display_, back_, window_, gc_, 0, 0, static_cast<unsigned>(width_),
-            static_cast<unsigned>(height_), 0, 0);
+  std::vector<XRectangle> rects;
+  Box all = damage.front();
+  for (const Box& b : damage) {
+    rects.push_back({static_cast<short>(b.left), static_cast<short>(b.top),
+                     static_cast<unsigned short>(b.right - b.left),
+                     static_cast<unsigned short>(b.bottom - b.top)});
+    all = {std::min(all.left, b.left), std::min(all.top, b.top), std::max(all.right, b.right),
+           std::max(all.bottom, b.bottom)};
+  }
+  XSetClipRectangles(display_, gc_, 0, 0, rects.data(), static_cast<int>(rects.size()), Unsorted);
+  XCopyArea(display_, back_, window_, gc_, all.left, all.top,
+            static_cast<unsigned>(all.right - all.left), static_cast<unsigned>(all.bottom - all.top),
+            all.left, all.top);
+  XSetClipMask(display_, gc_, None);
   XFlush(display_);
 }
 
-void X11SaverWindow::pump_events() {
-  if (pacing_.pump_due(Pacing::Clock::now())) {
-    drain_events();
+void X11SaverWindow::wait_for_events(Pacing::Clock::duration timeout) {
+  if (XPending(display_) > 0) {
+    return;
   }
+  const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(timeout).count();
+  const timespec limit{ns / 1000000000, ns % 1000000000};
+  pollfd fds[2] = {{ConnectionNumber(display_), POLLIN, 0}, {stop_pipe[0], POLLIN, 0}};
+  ppoll(fds, 2, &limit, nullptr);
 }
 
-void X11SaverWindow::drain_events() {
+void X11SaverWindow::pump_events(frmTsp& form) {
   while (XPending(display_) > 0) {
     XEvent event;
     XNextEvent(display_, &event);
-    handle(event);
+    handle(event, form);
   }
   if (stop_requested != 0) {
-    quitflag = -1;
+    form.stop();
   }
 }
 
-void X11SaverWindow::handle(const XEvent& event) {
+void X11SaverWindow::handle(const XEvent& event, frmTsp& form) {
   switch (event.type) {
     case KeyPress:
-      form_->key_down();
+      form.key_down();
       break;
     case ButtonPress:
-      form_->click();
+      form.click();
       break;
     case MotionNotify:
-      form_->mouse_move(static_cast<float>(event.xmotion.x), static_cast<float>(event.xmotion.y));
+      form.mouse_move(static_cast<float>(event.xmotion.x), static_cast<float>(event.xmotion.y));
       break;
     case Expose:
-      // The pixmap holds the last frame: copy it back once the last exposed area is reported.
-      if (event.xexpose.count == 0) {
-        copy_to_window();
-      }
+      // The pixmap holds the last frame whole: copy back what was uncovered.
+      copy_to_window({{event.xexpose.x, event.xexpose.y, event.xexpose.x + event.xexpose.width,
+                       event.xexpose.y + event.xexpose.height}});
       break;
     default:
       break;

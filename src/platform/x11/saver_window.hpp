@@ -6,9 +6,8 @@
 
 #include <optional>
 
-#include "platform/cairo/cairo_canvas.hpp"
+#include "platform/cairo/cairo_surface.hpp"
 #include "shell/frm_tsp.hpp"
-#include "shell/pacing.hpp"
 #include "shell/window_system.hpp"
 
 namespace rovanel {
@@ -22,15 +21,12 @@ class X11SaverWindow final : public SaverWindow {
   X11SaverWindow(const X11SaverWindow&) = delete;
   X11SaverWindow& operator=(const X11SaverWindow&) = delete;
 
-  // The form whose input handlers the events run.
-  void attach(frmTsp& form) { form_ = &form; }
-
-  Canvas& canvas() override { return *canvas_; }
+  Surface& surface() override { return *surface_; }
+  ScreenSize screen_size() override { return {width_, height_}; }
   void show() override;
   void hide() override;
-  void present() override;
-  void pump_events() override;
-  ScreenSize screen_size() override { return {width_, height_}; }
+  void pump_events(frmTsp& form) override;
+  void wait_for_events(Pacing::Clock::duration timeout) override;
   void show_cursor(bool visible) override;
   void set_screensaver_active() override;
   void restore_screensaver_active() override;
@@ -40,10 +36,8 @@ class X11SaverWindow final : public SaverWindow {
   bool embedded() const { return host_.has_value(); }
   void create_own_window();
   void grab_keyboard();
-  // Runs the handlers of every pending event and notes a stop signal.
-  void drain_events();
-  void handle(const XEvent& event);
-  void copy_to_window();
+  void handle(const XEvent& event, frmTsp& form);
+  void copy_to_window(const Damage& damage);
 
   Display* display_;
   std::optional<Window> host_;
@@ -52,11 +46,9 @@ class X11SaverWindow final : public SaverWindow {
   int height_ = 0;
   Pixmap back_ = 0;
   GC gc_ = nullptr;
-  std::optional<CairoCanvas> canvas_;
+  std::optional<CairoSurface> surface_;
   Cursor blank_cursor_ = 0;
   bool blanking_suspended_ = false;
-  frmTsp* form_ = nullptr;
-  Pacing pacing_;
 };
 
 }  // namespace rovanel

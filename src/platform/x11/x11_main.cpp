@@ -14,15 +14,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "platform/x11/dialogs.hpp"
 #include "platform/x11/saver_window.hpp"
-#include "shell/frm_tsp.hpp"
 #include "shell/mdl_tsp.hpp"
-#include "shell/seed.hpp"
 
 namespace rovanel {
 namespace {
@@ -111,26 +110,16 @@ class X11System final : public WindowSystem {
     settings_open_ = true;
   }
 
-  void load_saver_window() override {
-    std::uint32_t seed = 0;
-    try {
-      seed = saver_seed();
-    } catch (const SeedError& e) {
-      fail(e.what());
-    }
+  std::unique_ptr<SaverWindow> create_saver_window() override {
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) {
       cannot_open_display();
     }
-    const std::optional<Window> host = host_window(display);
-    X11SaverWindow window(display, host);
-    Mt19937Source random(seed);
-    frmTsp form(window, random);
-    window.attach(form);
-    form.load();  // its unload ends the program
+    return std::make_unique<X11SaverWindow>(display, host_window(display));
   }
 
   void end_program() override { std::exit(0); }
+  void fatal_error(std::string_view message) override { fail(std::string(message)); }
 
   bool settings_open() const { return settings_open_; }
 

@@ -1,0 +1,29 @@
+// Puts scenes on a surface. A frame differs from the one before in a few shapes (an improved
+// tour changes some edges, the status line changes its text): only the boxes of the shapes that
+// came or went are erased, redrawn with every shape that touches them, and presented. Inside
+// those boxes that is what a full redraw gives, and outside them nothing has changed, so the
+// result is the full redraw's, pixel for pixel.
+#pragma once
+
+#include <optional>
+
+#include "display/scene.hpp"
+#include "display/surface.hpp"
+
+namespace rovanel {
+
+class Renderer {
+ public:
+  // Draws the scene; the first frame, and any after forget(), is drawn whole.
+  void render(const Scene& scene, Surface& surface);
+  // The surface lost what it showed: the next frame is drawn whole.
+  void forget() { shown_.reset(); }
+
+  // The damage between two scenes on a surface (exposed for tests and benchmarks).
+  static Damage damage(const Scene& before, const Scene& after, Surface& surface);
+
+ private:
+  std::optional<Scene> shown_;
+};
+
+}  // namespace rovanel

@@ -1,0 +1,47 @@
+// Frames on any cairo surface, with Pango for text; shared by the offscreen and the X11 faces.
+#pragma once
+
+#include <cairo.h>
+#include <pango/pangocairo.h>
+
+#include <functional>
+
+#include "display/surface.hpp"
+
+namespace rovanel {
+
+class CairoSurface final : public Surface {
+ public:
+  // Draws on target (a reference is taken), a buffer of the given size in device pixels whose
+  // pixel (origin_x, origin_y) is the show's origin. present gets the damage of every finished
+  // frame, once it has reached the target.
+  CairoSurface(cairo_surface_t* target, int width, int height, int origin_x, int origin_y,
+               float scale, std::function<void(const Damage&)> present);
+  ~CairoSurface() override;
+  CairoSurface(const CairoSurface&) = delete;
+  CairoSurface& operator=(const CairoSurface&) = delete;
+
+  float scale() const override { return scale_; }
+  Box bounds() const override { return bounds_; }
+  Box text_box(float x, float y, std::string_view text) override;
+  void begin(const Damage& damage) override;
+  void draw(const Shape& shape) override;
+  void draw_label(const Label& label) override;
+  void end(const Damage& damage) override;
+
+ private:
+  // User space: the show's pixels, scaled onto the device.
+  void use_show_space();
+  void set_source(Colour c);
+  void show_text(double x, double y, std::string_view text, Colour c);
+
+  cairo_t* cr_;
+  PangoLayout* layout_;
+  int origin_x_;
+  int origin_y_;
+  float scale_;
+  Box bounds_;
+  std::function<void(const Damage&)> present_;
+};
+
+}  // namespace rovanel

@@ -1,0 +1,50 @@
+// Frames with GDI: a back buffer the size of the saver window, drawn in the primary monitor's
+// coordinates. The status label is a child control of the window; the surface only keeps what
+// it should show, and the window applies that when it presents a frame.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <stdexcept>
+
+#include "display/surface.hpp"
+
+namespace rovanel {
+
+// A window or drawing resource that could not be created.
+struct CreationError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+class GdiSurface final : public Surface {
+ public:
+  // area: the part of the screen the saver window covers, relative to the primary monitor's top
+  // left corner. present gets the damage of every finished frame. Throws CreationError.
+  GdiSurface(RECT area, std::function<void(const Damage&)> present);
+  ~GdiSurface() override;
+  GdiSurface(const GdiSurface&) = delete;
+  GdiSurface& operator=(const GdiSurface&) = delete;
+
+  float scale() const override { return 1; }
+  Box bounds() const override { return {area_.left, area_.top, area_.right, area_.bottom}; }
+  Box text_box(float x, float y, std::string_view text) override;
+  void begin(const Damage& damage) override;
+  void draw(const Shape& shape) override;
+  void draw_label(const Label& label) override { label_ = label; }
+  void end(const Damage& damage) override;
+
+  // Copies a box of the buffer to the same place of the window's client area.
+  void blit(HDC target, const Box& box) const;
+  const Label& label() const { return label_; }
+
+ private:
+  RECT area_;
+  HDC dc_;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ old_bitmap_ = nullptr;
+  Label label_;
+  std::function<void(const Damage&)> present_;
+};
+
+}  // namespace rovanel
