@@ -6,6 +6,7 @@
 namespace rovanel {
 
 inline constexpr const char* kAppTitle = "Rovanel";
+inline constexpr const char* kVersion = ROVANEL_VERSION;
 inline constexpr const char* kPasswordMessage = "パスワードには対応していませんm(_ _)m";
 inline constexpr const char* kSaverCaption = "巡回セールスマン問題";
 
@@ -39,7 +40,7 @@ inline constexpr Dialog frmTspConf = {
         {"cmdCancel", ControlKind::kButton, "Cancel", 3240, 2880, 1215, 375},
         {"lblComment", ControlKind::kLabel, "設定はありません。", 1560, 1320, 2535, 375},
         {"lblTsp", ControlKind::kLabel, "巡回セールスマン問題", 840, 120, 2775, 735},
-        {"lblName", ControlKind::kLabel, "Rovanel 1.0", 2160, 2040, 1815, 495},
+        {"lblName", ControlKind::kLabel, "Rovanel " ROVANEL_VERSION, 2160, 2040, 1815, 495},
     }},
 };
 

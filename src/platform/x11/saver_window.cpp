@@ -2,6 +2,8 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xinerama.h>
+#include <X11/extensions/Xrandr.h>
 #include <X11/extensions/scrnsaver.h>
 #include <cairo-xlib.h>
 #include <fcntl.h>
@@ -9,6 +11,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cmath>
+#include <cstdio>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -31,7 +35,7 @@ void on_stop_signal(int) {
   [[maybe_unused]] const ssize_t ignored = write(stop_pipe[1], &byte, 1);
 }
 
-// The handler only notes the signal; the pump turns it into the stop flag.
+// The handler only notes the signal; the pump turns it into a stop.
 void install_stop_signals() {
   if (pipe2(stop_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
     std::perror("rovanel: pipe");
@@ -45,35 +49,105 @@ void install_stop_signals() {
   }
 }
 
+// The host window we draw into, and whether it has gone: a host that removes its window has
+// ended the show, which is no error.
+Window host_window = 0;
+bool host_gone = false;
+XErrorHandler default_error_handler = nullptr;
+
+int on_x_error(Display* display, XErrorEvent* error) {
+  if (host_window != 0 && error->resourceid == host_window &&
+      (error->error_code == BadWindow || error->error_code == BadDrawable)) {
+    host_gone = true;
+    return 0;
+  }
+  return default_error_handler(display, error);
+}
+
+// The server gone: one line, status 1 (Xlib would print several and exit).
+int on_connection_lost(Display* display) {
+  std::fprintf(stderr, "rovanel: lost the connection to X display '%s'\n",
+               DisplayString(display));
+  std::_Exit(1);
+}
+
+// The monitor the show lives on: the primary one, else the first; the whole screen if the
+// server tells of none.
+XRectangle primary_monitor(Display* display) {
+  const int screen = DefaultScreen(display);
+  XRectangle area{0, 0, static_cast<unsigned short>(DisplayWidth(display, screen)),
+                  static_cast<unsigned short>(DisplayHeight(display, screen))};
+  int major = 0;
+  int minor = 0;
+  int event_base = 0;
+  int error_base = 0;
+  int count = 0;
+  if (XRRQueryExtension(display, &event_base, &error_base) &&
+      XRRQueryVersion(display, &major, &minor) && (major > 1 || (major == 1 && minor >= 5))) {
+    XRRMonitorInfo* monitors = XRRGetMonitors(display, RootWindow(display, screen), True, &count);
+    for (int i = count - 1; i >= 0; --i) {
+      if (i == 0 || monitors[i].primary) {
+        area = {static_cast<short>(monitors[i].x), static_cast<short>(monitors[i].y),
+                static_cast<unsigned short>(monitors[i].width),
+                static_cast<unsigned short>(monitors[i].height)};
+        if (monitors[i].primary) {
+          break;
+        }
+      }
+    }
+    XRRFreeMonitors(monitors);
+    if (count > 0) {
+      return area;
+    }
+  }
+  if (XineramaIsActive(display)) {
+    XineramaScreenInfo* screens = XineramaQueryScreens(display, &count);
+    if (count > 0) {
+      area = {screens[0].x_org, screens[0].y_org, static_cast<unsigned short>(screens[0].width),
+              static_cast<unsigned short>(screens[0].height)};
+    }
+    XFree(screens);
+  }
+  return area;
+}
+
 }  // namespace
 
-X11SaverWindow::X11SaverWindow(Display* display, std::optional<Window> host)
-    : display_(display), host_(host) {
+X11SaverWindow::X11SaverWindow(Display* display, std::optional<Window> host, float scale)
+    : display_(display), host_(host), scale_(scale) {
   install_stop_signals();
+  default_error_handler = XSetErrorHandler(on_x_error);
+  XSetIOErrorHandler(on_connection_lost);
   Visual* visual = nullptr;
   int depth = 0;
   if (embedded()) {
     window_ = *host_;
+    host_window = window_;
     XWindowAttributes attributes;
     XGetWindowAttributes(display_, window_, &attributes);
     width_ = attributes.width;
     height_ = attributes.height;
     visual = attributes.visual;
     depth = attributes.depth;
-    // Input belongs to the host; only repaint what gets uncovered.
-    XSelectInput(display_, window_, ExposureMask);
+    show_area_ = {0, 0, static_cast<unsigned short>(width_), static_cast<unsigned short>(height_)};
+    // Input belongs to the host; repaint what gets uncovered, and end when the window goes.
+    XSelectInput(display_, window_, ExposureMask | StructureNotifyMask);
   } else {
     create_own_window();
     visual = DefaultVisual(display_, DefaultScreen(display_));
     depth = DefaultDepth(display_, DefaultScreen(display_));
+    show_area_ = primary_monitor(display_);
   }
+  // Never larger than the area divided by the scale, so nothing of the show falls off it.
+  show_size_ = {static_cast<int>(std::floor(show_area_.width / scale_)),
+                static_cast<int>(std::floor(show_area_.height / scale_))};
   back_ = XCreatePixmap(display_, window_, static_cast<unsigned>(width_),
                         static_cast<unsigned>(height_), static_cast<unsigned>(depth));
   XGCValues values{};
   values.graphics_exposures = False;  // no NoExpose event for every copy
   gc_ = XCreateGC(display_, back_, GCGraphicsExposures, &values);
   cairo_surface_t* target = cairo_xlib_surface_create(display_, back_, visual, width_, height_);
-  surface_.emplace(target, width_, height_, 0, 0, 1.0f,
+  surface_.emplace(target, width_, height_, show_area_.x, show_area_.y, scale_,
                    [this](const Damage& damage) { copy_to_window(damage); });
   cairo_surface_destroy(target);  // the surface holds its own reference
 }
@@ -145,15 +219,19 @@ void X11SaverWindow::copy_to_window(const Damage& damage) {
   if (damage.empty()) {
     return;
   }
+  // The boxes lie relative to the show's origin.
   std::vector<XRectangle> rects;
   Box all = damage.front();
   for (const Box& b : damage) {
-    rects.push_back({static_cast<short>(b.left), static_cast<short>(b.top),
+    rects.push_back({static_cast<short>(b.left + show_area_.x),
+                     static_cast<short>(b.top + show_area_.y),
                      static_cast<unsigned short>(b.right - b.left),
                      static_cast<unsigned short>(b.bottom - b.top)});
     all = {std::min(all.left, b.left), std::min(all.top, b.top), std::max(all.right, b.right),
            std::max(all.bottom, b.bottom)};
   }
+  all = {all.left + show_area_.x, all.top + show_area_.y, all.right + show_area_.x,
+         all.bottom + show_area_.y};
   XSetClipRectangles(display_, gc_, 0, 0, rects.data(), static_cast<int>(rects.size()), Unsorted);
   XCopyArea(display_, back_, window_, gc_, all.left, all.top,
             static_cast<unsigned>(all.right - all.left), static_cast<unsigned>(all.bottom - all.top),
@@ -178,7 +256,7 @@ void X11SaverWindow::pump_events(frmTsp& form) {
     XNextEvent(display_, &event);
     handle(event, form);
   }
-  if (stop_requested != 0) {
+  if (stop_requested != 0 || host_gone) {
     form.stop();
   }
 }
@@ -192,12 +270,20 @@ void X11SaverWindow::handle(const XEvent& event, frmTsp& form) {
       form.click();
       break;
     case MotionNotify:
-      form.mouse_move(static_cast<float>(event.xmotion.x), static_cast<float>(event.xmotion.y));
+      // In the show's pixels.
+      form.mouse_move(static_cast<float>(event.xmotion.x - show_area_.x) / scale_,
+                      static_cast<float>(event.xmotion.y - show_area_.y) / scale_);
       break;
-    case Expose:
+    case Expose: {
       // The pixmap holds the last frame whole: copy back what was uncovered.
-      copy_to_window({{event.xexpose.x, event.xexpose.y, event.xexpose.x + event.xexpose.width,
-                       event.xexpose.y + event.xexpose.height}});
+      const XExposeEvent& e = event.xexpose;
+      const int x = e.x - show_area_.x;
+      const int y = e.y - show_area_.y;
+      copy_to_window({{x, y, x + e.width, y + e.height}});
+      break;
+    }
+    case DestroyNotify:
+      host_gone = host_gone || event.xdestroywindow.window == host_window;
       break;
     default:
       break;

@@ -1,5 +1,6 @@
-// The saver window on X11: a full-screen override-redirect window of its own, or a window that a
-// host such as XScreenSaver hands over. Frames are drawn into a pixmap and copied at once.
+// The saver window on X11: a window of its own over the whole screen, or a window that a host
+// such as XScreenSaver hands over. Frames are drawn into a pixmap; only what changed is copied
+// to the window.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -14,15 +15,17 @@ namespace rovanel {
 
 class X11SaverWindow final : public SaverWindow {
  public:
-  // Without a host window, opens a full-screen window of its own that takes the keyboard and
-  // pointer input; with one, draws into it at its size and visual and leaves input to the host.
-  // SIGTERM, SIGINT and SIGHUP stop the saver like input does, through its unload.
-  X11SaverWindow(Display* display, std::optional<Window> host);
+  // Without a host window, opens an override-redirect window over the whole screen that takes
+  // the keyboard and pointer input, and lays the show out in the primary monitor; with one,
+  // draws into it at its size and visual, lays the show out in all of it and leaves input to the
+  // host. scale: device pixels per pixel of the show. SIGTERM, SIGINT and SIGHUP stop the saver
+  // like input does, through its unload; so does the host window going away.
+  X11SaverWindow(Display* display, std::optional<Window> host, float scale);
   X11SaverWindow(const X11SaverWindow&) = delete;
   X11SaverWindow& operator=(const X11SaverWindow&) = delete;
 
   Surface& surface() override { return *surface_; }
-  ScreenSize screen_size() override { return {width_, height_}; }
+  ScreenSize screen_size() override { return show_size_; }
   void show() override;
   void hide() override;
   void pump_events(frmTsp& form) override;
@@ -41,9 +44,12 @@ class X11SaverWindow final : public SaverWindow {
 
   Display* display_;
   std::optional<Window> host_;
+  float scale_;
   Window window_ = 0;
-  int width_ = 0;
+  int width_ = 0;   // of the window, in device pixels
   int height_ = 0;
+  XRectangle show_area_{};  // where the show lies in the window, in device pixels
+  ScreenSize show_size_;    // the show in its own pixels: the area divided by the scale
   Pixmap back_ = 0;
   GC gc_ = nullptr;
   std::optional<CairoSurface> surface_;
