@@ -1,4 +1,11 @@
-// rovanel-headless: the saver's driver on an offscreen canvas, replayable from a seed.
+// rovanel-headless: the saver offscreen, replayable from a seed: a trace of every improvement,
+// every frame as a PNG file.
+//
+// What this face implements (see README, "Adding a face"):
+//  [x] saver window: offscreen, of the size given, unpaced; its "input" stops the saver after the
+//      last problem; the screen-saver flag, the cursor and the end of the program do nothing
+//  [x] frames: PNG files drawn with cairo, at a scale (builds without cairo refuse --frames)
+//  [ ] start-up dispatch, previous instance, dialogs: not offered; errors end with status 1 or 2
 #include <charconv>
 #include <chrono>
 #include <cstdio>
@@ -9,22 +16,26 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
-#include "platform/cairo/cairo_surface.hpp"
-#include "platform/offscreen/frame_writer.hpp"
 #include "shell/frm_tsp.hpp"
+#include "shell/texts.hpp"
+#if ROVANEL_PNG_FRAMES
+#include "platform/offscreen/png_frames.hpp"
+#endif
 
 namespace rovanel {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: rovanel-headless [--seed S] [--problems P] [--size WxH] [--trace] [--frames DIR]\n"
-    "                        [--n N] [--type T]\n"
+    "usage: rovanel-headless [--seed S] [--problems P] [--size WxH] [--scale F] [--trace]\n"
+    "                        [--frames DIR] [--n N] [--type T] | --help | --version\n"
     "  --seed S      seed of the random sequence (default: from the clock, printed to stderr)\n"
     "  --problems P  problems to run, at least 1 (default 1)\n"
     "  --size WxH    screen size in pixels, at least 320x240 (default 1920x1080)\n"
+    "  --scale F     draw the frames F times as large, 0.5 to 8 (default 1): the same show\n"
     "  --trace       print every improvement and a line per problem to stdout\n"
-    "  --frames DIR  write every repaint as DIR/frame-000001.png, ...\n"
+    "  --frames DIR  write every frame as DIR/frame-000001.png, ...\n"
     "  --n N         force every problem to N points (4..49)\n"
     "  --type T      force every problem to type T (0..3)\n";
 
@@ -32,7 +43,10 @@ struct Options {
   std::optional<std::uint32_t> seed;
   long problems = 1;
   ScreenSize size{1920, 1080};
+  float scale = 1;
   bool trace = false;
+  bool help = false;
+  bool version = false;
   std::optional<std::string> frames;
   std::int16_t n = 0;
   std::int16_t type = -1;
@@ -43,12 +57,20 @@ struct UsageError : std::runtime_error {
 };
 
 template <class T>
+std::string text_of(T v) {
+  char buf[32];
+  return std::string(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
+}
+
+template <class T>
 T parse_number(std::string_view option, std::string_view text, T lo, T hi) {
   T value{};
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size() || value < lo || value > hi) {
-    throw UsageError(std::string(option) + ": expected a whole number from " + std::to_string(lo) +
-                     " to " + std::to_string(hi) + ", got '" + std::string(text) + "'");
+  if (ec != std::errc() || end != text.data() + text.size() || !(value >= lo) || !(value <= hi)) {
+    throw UsageError(std::string(option) + ": expected a " +
+                     (std::is_integral_v<T> ? "whole number" : "number") + " from " +
+                     text_of(lo) + " to " + text_of(hi) + ", got '" +
+                     std::string(text) + "'");
   }
   return value;
 }
@@ -75,10 +97,19 @@ Options parse(int argc, char** argv) {
       }
       o.size.width = parse_number<int>("--size width", v.substr(0, cross), 320, 16384);
       o.size.height = parse_number<int>("--size height", v.substr(cross + 1), 240, 16384);
+    } else if (arg == "--scale") {
+      o.scale = parse_number<float>(arg, value(), 0.5f, 8.0f);
     } else if (arg == "--trace") {
       o.trace = true;
     } else if (arg == "--frames") {
       o.frames = std::string(value());
+#if !ROVANEL_PNG_FRAMES
+      throw UsageError("--frames: this build writes no PNG files (it was built without cairo)");
+#endif
+    } else if (arg == "--help" && argc == 2) {
+      o.help = true;
+    } else if (arg == "--version" && argc == 2) {
+      o.version = true;
     } else if (arg == "--n") {
       o.n = parse_number<std::int16_t>(arg, value(), 4, 49);
     } else if (arg == "--type") {
@@ -111,26 +142,19 @@ class NoSurface final : public Surface {
 class HeadlessWindow final : public SaverWindow {
  public:
   explicit HeadlessWindow(const Options& options) : options_(options) {
-    if (!options.frames) {
-      no_surface_.emplace([this] { frame_done(); });
+#if ROVANEL_PNG_FRAMES
+    if (options.frames) {
+      surface_ = png_frames(*options.frames, options.size, options.scale, [this] { frame_done(); });
       return;
     }
-    writer_.emplace(*options.frames);
-    image_.reset(cairo_image_surface_create(CAIRO_FORMAT_RGB24, options.size.width,
-                                            options.size.height));
-    surface_.emplace(image_.get(), options.size.width, options.size.height, 0, 0, 1.0f,
-                     [this](const Damage&) {
-                       writer_->write(image_.get());
-                       frame_done();
-                     });
+#endif
+    surface_ = std::make_unique<NoSurface>([this] { frame_done(); });
   }
 
   // The solver whose improvements and problems the trace reports.
   void watch(const Solver& solver) { solver_ = &solver; }
 
-  Surface& surface() override {
-    return surface_ ? static_cast<Surface&>(*surface_) : *no_surface_;
-  }
+  Surface& surface() override { return *surface_; }
   ScreenSize screen_size() override { return options_.size; }
   void show() override {}
   void hide() override {}
@@ -169,11 +193,7 @@ class HeadlessWindow final : public SaverWindow {
 
   const Options& options_;
   const Solver* solver_ = nullptr;
-  std::optional<FrameWriter> writer_;
-  std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)> image_{nullptr,
-                                                                           cairo_surface_destroy};
-  std::optional<CairoSurface> surface_;
-  std::optional<NoSurface> no_surface_;
+  std::unique_ptr<Surface> surface_;
   long done_ = 0;
   std::int32_t last_counter2_ = 0;
 };
@@ -185,6 +205,10 @@ int run(int argc, char** argv) {
   } catch (const UsageError& e) {
     std::fprintf(stderr, "rovanel-headless: %s\n%s", e.what(), kUsage);
     return 2;
+  }
+  if (options.help || options.version) {
+    std::printf(options.help ? "%s" : "rovanel-headless %s\n", options.help ? kUsage : kVersion);
+    return 0;
   }
   if (!options.seed) {
     options.seed =
@@ -198,7 +222,7 @@ int run(int argc, char** argv) {
   form.solver().force_problem(options.n, options.type);
   try {
     form.load();
-  } catch (const FrameWriteError& e) {
+  } catch (const std::runtime_error& e) {  // a frame that could not be written
     std::fflush(stdout);
     std::fprintf(stderr, "rovanel-headless: %s\n", e.what());
     return 1;

@@ -1,12 +1,27 @@
-#include "platform/offscreen/frame_writer.hpp"
+#include "platform/offscreen/png_frames.hpp"
+
+#include <cairo.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
+
+#include "platform/cairo/cairo_surface.hpp"
 
 namespace rovanel {
 
 namespace {
+
+class FrameWriter {
+ public:
+  explicit FrameWriter(std::string dir) : dir_(std::move(dir)) {}
+  void write(cairo_surface_t* surface);
+
+ private:
+  std::string dir_;
+  long written_ = 0;
+};
 
 struct Sink {
   std::FILE* file;
@@ -21,8 +36,6 @@ cairo_status_t write_chunk(void* closure, const unsigned char* data, unsigned in
   }
   return CAIRO_STATUS_SUCCESS;
 }
-
-}  // namespace
 
 void FrameWriter::write(cairo_surface_t* surface) {
   char name[32];
@@ -50,6 +63,23 @@ void FrameWriter::write(cairo_surface_t* surface) {
     fail(cairo_status_to_string(status));
   }
   ++written_;
+}
+
+}  // namespace
+
+std::unique_ptr<Surface> png_frames(const std::string& dir, ScreenSize size, float scale,
+                                    std::function<void()> done) {
+  const auto width = static_cast<int>(std::ceil(static_cast<float>(size.width) * scale));
+  const auto height = static_cast<int>(std::ceil(static_cast<float>(size.height) * scale));
+  cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+  auto surface = std::make_unique<CairoSurface>(
+      image, width, height, 0, 0, scale,
+      [image, writer = FrameWriter(dir), done = std::move(done)](const Damage&) mutable {
+        writer.write(image);
+        done();
+      });
+  cairo_surface_destroy(image);  // the surface holds its own reference
+  return surface;
 }
 
 }  // namespace rovanel
