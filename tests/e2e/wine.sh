@@ -50,3 +50,10 @@ wait_window() {
     sleep 0.1
   done
 }
+
+# Makes the programs started from now on see $1 dots per inch, on every monitor (Wine 8 has one
+# scale for all, and reports every program as per-monitor DPI aware).
+wine_dpi() {
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f \
+    >>"$E2E_TMP/wine.log" 2>&1
+}
