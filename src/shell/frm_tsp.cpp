@@ -1,6 +1,7 @@
 #include "shell/frm_tsp.hpp"
 
 #include <cmath>
+#include <cstdlib>
 
 #include "display/painter.hpp"
 #include "shell/seed.hpp"
@@ -37,6 +38,10 @@ void frmTsp::start_saver() {
 }
 
 void frmTsp::yield() {
+  // The only yield with iter past maxiter is the first one after a finished problem.
+  if (solver_.iter == solver_.maxiter + 1) {
+    problem_done();
+  }
   if (pacing_.pump_due(Pacing::Clock::now())) {
     window_.pump_events(*this);
   }
@@ -44,7 +49,24 @@ void frmTsp::yield() {
 
 void frmTsp::repaint() {
   paint(solver_, scene_);
+  if (solver_.counter2 != traced_counter2_) {
+    traced_counter2_ = solver_.counter2;
+    if (trace_ != nullptr && solver_.counter2 > 0) {
+      std::fprintf(trace_, "improve %ld %d %d %.17g\n", problems_done_ + 1, solver_.iter,
+                   solver_.counter2, solver_.bestd);
+    }
+  }
   present();
+}
+
+void frmTsp::problem_done() {
+  ++problems_done_;
+  if (trace_ != nullptr) {
+    std::fprintf(trace_, "problem %ld n=%d type=%d counter2=%d bestd=%.17g hantei=%lld\n",
+                 problems_done_, solver_.n, solver_.type, solver_.counter2, solver_.bestd,
+                 static_cast<long long>(solver_.hantei_calls));
+  }
+  solver_.hantei_calls = 0;
 }
 
 void frmTsp::place_label(float left, float top) {
@@ -85,6 +107,10 @@ void load_frmTsp(WindowSystem& system) {
   }
   Mt19937Source random(seed);
   frmTsp form(*window, random);
+  if (const char* trace = std::getenv("ROVANEL_TRACE"); trace != nullptr && *trace != '\0') {
+    std::setvbuf(stdout, nullptr, _IONBF, 0);  // the saver may end without flushing
+    form.trace_to(stdout);
+  }
   form.load();
 }
 

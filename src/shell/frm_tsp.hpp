@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 
 #include "display/renderer.hpp"
 #include "display/scene.hpp"
@@ -38,6 +39,11 @@ class frmTsp final : private DriverHost {
   // request from the window system runs.
   void unload();
 
+  // Prints every improvement, and a line after each problem, to out: the trace of
+  // rovanel-headless --trace, and of the savers with ROVANEL_TRACE set.
+  void trace_to(std::FILE* out) { trace_ = out; }
+  long problems_done() const { return problems_done_; }
+
   Solver& solver() { return solver_; }
 
  private:
@@ -52,6 +58,7 @@ class frmTsp final : private DriverHost {
   void hide() override { window_.hide(); }
 
   void present();
+  void problem_done();
 
   SaverWindow& window_;
   Solver solver_;
@@ -60,10 +67,14 @@ class frmTsp final : private DriverHost {
   Pacing pacing_;
   std::int16_t firstx_ = 0;
   std::int16_t firsty_ = 0;
+  std::FILE* trace_ = nullptr;
+  long problems_done_ = 0;
+  std::int32_t traced_counter2_ = 0;
 };
 
-// Creates frmTsp on the window system's saver window and loads it. ROVANEL_SEED replays a run;
-// a malformed one is a fatal error.
+// Creates frmTsp on the window system's saver window and loads it. ROVANEL_SEED replays a run
+// (a malformed one is a fatal error); ROVANEL_TRACE, set and not empty, prints its trace to
+// stdout.
 void load_frmTsp(WindowSystem& system);
 
 }  // namespace rovanel

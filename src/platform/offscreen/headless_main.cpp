@@ -10,7 +10,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -124,17 +123,13 @@ Options parse(int argc, char** argv) {
 // Draws nothing: a run without frames.
 class NoSurface final : public Surface {
  public:
-  explicit NoSurface(std::function<void()> done) : done_(std::move(done)) {}
   float scale() const override { return 1; }
   Box bounds() const override { return {}; }
   Box text_box(float, float, std::string_view) override { return {}; }
   void begin(const Damage&) override {}
   void draw(const Shape&) override {}
   void draw_label(const Label&) override {}
-  void end(const Damage&) override { done_(); }
-
- private:
-  std::function<void()> done_;
+  void end(const Damage&) override {}
 };
 
 // The saver window offscreen: frames go to PNG files (or nowhere), the trace to stdout, and after
@@ -144,33 +139,19 @@ class HeadlessWindow final : public SaverWindow {
   explicit HeadlessWindow(const Options& options) : options_(options) {
 #if ROVANEL_PNG_FRAMES
     if (options.frames) {
-      surface_ = png_frames(*options.frames, options.size, options.scale, [this] { frame_done(); });
+      surface_ = png_frames(*options.frames, options.size, options.scale);
       return;
     }
 #endif
-    surface_ = std::make_unique<NoSurface>([this] { frame_done(); });
+    surface_ = std::make_unique<NoSurface>();
   }
-
-  // The solver whose improvements and problems the trace reports.
-  void watch(const Solver& solver) { solver_ = &solver; }
 
   Surface& surface() override { return *surface_; }
   ScreenSize screen_size() override { return options_.size; }
   void show() override {}
   void hide() override {}
-  // The only yield with iter past maxiter is the first one after a finished problem.
   void pump_events(frmTsp& form) override {
-    if (solver_->iter != solver_->maxiter + 1) {
-      return;
-    }
-    ++done_;
-    if (options_.trace) {
-      std::printf("problem %ld n=%d type=%d counter2=%d bestd=%.17g hantei=%lld\n", done_,
-                  solver_->n, solver_->type, solver_->counter2, solver_->bestd,
-                  static_cast<long long>(solver_->hantei_calls));
-    }
-    form.solver().hantei_calls = 0;
-    if (done_ == options_.problems) {
+    if (form.problems_done() == options_.problems) {
       form.stop();
     }
   }
@@ -181,21 +162,8 @@ class HeadlessWindow final : public SaverWindow {
   void end_program() override {}
 
  private:
-  void frame_done() {
-    if (solver_->counter2 != last_counter2_) {
-      last_counter2_ = solver_->counter2;
-      if (options_.trace && solver_->counter2 > 0) {
-        std::printf("improve %ld %d %d %.17g\n", done_ + 1, solver_->iter, solver_->counter2,
-                    solver_->bestd);
-      }
-    }
-  }
-
   const Options& options_;
-  const Solver* solver_ = nullptr;
   std::unique_ptr<Surface> surface_;
-  long done_ = 0;
-  std::int32_t last_counter2_ = 0;
 };
 
 int run(int argc, char** argv) {
@@ -218,7 +186,9 @@ int run(int argc, char** argv) {
   Mt19937Source random(*options.seed);
   HeadlessWindow window(options);
   frmTsp form(window, random, Pacing::unpaced());
-  window.watch(form.solver());
+  if (options.trace) {
+    form.trace_to(stdout);
+  }
   form.solver().force_problem(options.n, options.type);
   try {
     form.load();

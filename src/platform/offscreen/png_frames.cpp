@@ -67,17 +67,13 @@ void FrameWriter::write(cairo_surface_t* surface) {
 
 }  // namespace
 
-std::unique_ptr<Surface> png_frames(const std::string& dir, ScreenSize size, float scale,
-                                    std::function<void()> done) {
+std::unique_ptr<Surface> png_frames(const std::string& dir, ScreenSize size, float scale) {
   const auto width = static_cast<int>(std::ceil(static_cast<float>(size.width) * scale));
   const auto height = static_cast<int>(std::ceil(static_cast<float>(size.height) * scale));
   cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
   auto surface = std::make_unique<CairoSurface>(
       image, width, height, 0, 0, scale,
-      [image, writer = FrameWriter(dir), done = std::move(done)](const Damage&) mutable {
-        writer.write(image);
-        done();
-      });
+      [image, writer = FrameWriter(dir)](const Damage&) mutable { writer.write(image); });
   cairo_surface_destroy(image);  // the surface holds its own reference
   return surface;
 }
