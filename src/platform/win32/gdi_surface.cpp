@@ -7,14 +7,12 @@
 
 namespace rovanel {
 
-namespace {
-int pixel(float v) {
-  return static_cast<int>(std::lround(v));
-}
-}  // namespace
-
-GdiSurface::GdiSurface(RECT area, std::function<void(const Damage&)> present)
-    : area_(area), dc_(CreateCompatibleDC(nullptr)), present_(std::move(present)) {
+GdiSurface::GdiSurface(RECT area, UINT dpi, std::function<void(const Damage&)> present)
+    : area_(area),
+      scale_(static_cast<float>(dpi) / 96.0f),
+      line_width_(line_width(scale_)),
+      dc_(CreateCompatibleDC(nullptr)),
+      present_(std::move(present)) {
   if (dc_ == nullptr) {
     throw CreationError("cannot create a drawing context");
   }
@@ -30,23 +28,45 @@ GdiSurface::GdiSurface(RECT area, std::function<void(const Damage&)> present)
   SetViewportOrgEx(dc_, -area.left, -area.top, nullptr);
   SelectObject(dc_, GetStockObject(DC_PEN));
   SelectObject(dc_, GetStockObject(DC_BRUSH));
-  SelectObject(dc_, ui_font());
+  SelectObject(dc_, ui_font(dpi));
   SetBkMode(dc_, TRANSPARENT);
   SetTextAlign(dc_, TA_LEFT | TA_TOP | TA_NOUPDATECP);
 }
 
 GdiSurface::~GdiSurface() {
+  SelectObject(dc_, GetStockObject(DC_PEN));
+  for (const auto& [colour, pen] : pens_) {
+    DeleteObject(pen);
+  }
   SelectObject(dc_, old_bitmap_);
   DeleteObject(bitmap_);
   DeleteDC(dc_);
+}
+
+// The centre of a pixel of the show, scaled, as GDI's whole device pixels.
+int GdiSurface::pixel(float v) const {
+  return static_cast<int>(std::lround(device(v, scale_) - 0.5));
+}
+
+HPEN GdiSurface::pen(Colour c) {
+  HPEN& p = pens_[c];
+  if (p == nullptr) {
+    const LOGBRUSH brush{BS_SOLID, c, 0};
+    p = ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_SQUARE | PS_JOIN_MITER,
+                     static_cast<DWORD>(line_width_), &brush, 0, nullptr);
+  }
+  return p;
 }
 
 Box GdiSurface::text_box(float x, float y, std::string_view text) {
   const std::wstring wide = widen(text);
   SIZE size{};
   GetTextExtentPoint32W(dc_, wide.c_str(), static_cast<int>(wide.size()), &size);
-  // ClearType may reach a pixel past the text's cell.
-  return {pixel(x) - 2, pixel(y) - 2, pixel(x) + size.cx + 2, pixel(y) + size.cy + 2};
+  // Text starts at the corner of its pixel; ClearType may reach a pixel or two past its cell.
+  const int left = static_cast<int>(std::lround(x * scale_));
+  const int top = static_cast<int>(std::lround(y * scale_));
+  const int margin = 2 * line_width_;
+  return {left - margin, top - margin, left + size.cx + margin, top + size.cy + margin};
 }
 
 // The damaged boxes become the clip region (in the buffer's own coordinates) and turn black.
@@ -67,20 +87,28 @@ void GdiSurface::draw(const Shape& shape) {
   switch (shape.kind) {
     case Shape::Kind::kCircle:
       SetDCBrushColor(dc_, shape.colour);
-      circle_runs(shape.x1, shape.y1, shape.x2, 1,
-                  [this](int y, int begin, int end) { PatBlt(dc_, begin, y, end - begin, 1, PATCOPY); });
+      circle_runs(shape.x1, shape.y1, shape.x2, scale_, [this](int y, int begin, int end) {
+        PatBlt(dc_, begin, y, end - begin, 1, PATCOPY);
+      });
       break;
     case Shape::Kind::kLine:
-      // GDI leaves out a line's last pixel; the saver's lines cover both ends.
-      SetDCPenColor(dc_, shape.colour);
+      if (line_width_ == 1) {
+        // A one-pixel pen leaves out the line's last pixel; the saver's lines cover both ends.
+        SelectObject(dc_, GetStockObject(DC_PEN));
+        SetDCPenColor(dc_, shape.colour);
+        SetPixelV(dc_, pixel(shape.x2), pixel(shape.y2), shape.colour);
+      } else {
+        SelectObject(dc_, pen(shape.colour));
+      }
       MoveToEx(dc_, pixel(shape.x1), pixel(shape.y1), nullptr);
       LineTo(dc_, pixel(shape.x2), pixel(shape.y2));
-      SetPixelV(dc_, pixel(shape.x2), pixel(shape.y2), shape.colour);
       break;
     case Shape::Kind::kText: {
       const std::wstring wide = widen(shape.text);
       SetTextColor(dc_, shape.colour);
-      TextOutW(dc_, pixel(shape.x1), pixel(shape.y1), wide.c_str(), static_cast<int>(wide.size()));
+      TextOutW(dc_, static_cast<int>(std::lround(shape.x1 * scale_)),
+               static_cast<int>(std::lround(shape.y1 * scale_)), wide.c_str(),
+               static_cast<int>(wide.size()));
       break;
     }
   }

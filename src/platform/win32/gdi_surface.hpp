@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
 #include <stdexcept>
 
 #include "display/surface.hpp"
@@ -19,14 +20,15 @@ struct CreationError : std::runtime_error {
 
 class GdiSurface final : public Surface {
  public:
-  // area: the part of the screen the saver window covers, relative to the primary monitor's top
-  // left corner. present gets the damage of every finished frame. Throws CreationError.
-  GdiSurface(RECT area, std::function<void(const Damage&)> present);
+  // area: the part of the screen the saver window covers, in device pixels relative to the
+  // primary monitor's top left corner, where the show lies, drawn at dpi / 96. present gets the
+  // damage of every finished frame. Throws CreationError.
+  GdiSurface(RECT area, UINT dpi, std::function<void(const Damage&)> present);
   ~GdiSurface() override;
   GdiSurface(const GdiSurface&) = delete;
   GdiSurface& operator=(const GdiSurface&) = delete;
 
-  float scale() const override { return 1; }
+  float scale() const override { return scale_; }
   Box bounds() const override { return {area_.left, area_.top, area_.right, area_.bottom}; }
   Box text_box(float x, float y, std::string_view text) override;
   void begin(const Damage& damage) override;
@@ -39,7 +41,14 @@ class GdiSurface final : public Surface {
   const Label& label() const { return label_; }
 
  private:
+  // A coordinate of the show as a device pixel of the buffer.
+  int pixel(float v) const;
+  HPEN pen(Colour c);
+
   RECT area_;
+  float scale_;
+  int line_width_;
+  std::map<Colour, HPEN> pens_;  // wider than a pixel, with square caps
   HDC dc_;
   HBITMAP bitmap_ = nullptr;
   HGDIOBJ old_bitmap_ = nullptr;

@@ -1,4 +1,17 @@
 // Rovanel.scr: the Windows face. The screen-saver host starts it with /S, /C, /P or /A.
+//
+// What this face implements (see README, "Adding a face"):
+//  [x] previous instance: a named mutex, held until the process ends, however it ends
+//  [x] message box (MessageBoxW) and settings dialog (frmTspConf's table, in twips, at the DPI of
+//      its monitor)
+//  [x] saver window: a topmost popup over every monitor, the show in the primary monitor's
+//      coordinates, lblStatus a child control
+//  [x] input: mouse moves, button releases, keys (Alt and F10 too), WM_CLOSE; the session's end
+//  [x] frames: a GDI back buffer, damaged boxes copied to the window; WM_PAINT copies back
+//  [x] scale: aware of each monitor's DPI; the show keeps the primary monitor's size at 96 dpi
+//  [x] screen-saver flag: SystemParametersInfoA, the value found at start put back
+//  [x] cursor: ShowCursor
+//  [x] fatal errors: a message box, status 1
 #include <windows.h>
 
 #include <memory>
@@ -27,7 +40,12 @@ class Win32System final : public WindowSystem {
   void message_box(std::string_view text, std::string_view caption) override {
     MessageBoxW(nullptr, widen(text).c_str(), widen(caption).c_str(), MB_OK);
   }
-  void load_settings_dialog() override { dialog_ = load_frmTspConf(instance_); }
+  void load_settings_dialog() override {
+    dialog_ = load_frmTspConf(instance_);
+    if (dialog_ == nullptr) {
+      fatal_error("cannot create the settings dialog");
+    }
+  }
   std::unique_ptr<SaverWindow> create_saver_window() override {
     try {
       return std::make_unique<Win32SaverWindow>(instance_);

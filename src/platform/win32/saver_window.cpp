@@ -1,5 +1,6 @@
 #include "platform/win32/saver_window.hpp"
 
+#include <shellscalingapi.h>
 #include <windowsx.h>
 
 #include <chrono>
@@ -22,13 +23,23 @@ RECT virtual_screen() {
           top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
 }
 
+UINT primary_dpi() {
+  UINT x = 96;
+  UINT y = 96;
+  GetDpiForMonitor(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), MDT_EFFECTIVE_DPI, &x, &y);
+  return x;
+}
+
 // The flag's pointer argument: an empty string, as the system's own calls pass it.
 char kNoProfile[] = "";
 
 }  // namespace
 
 Win32SaverWindow::Win32SaverWindow(HINSTANCE instance)
-    : area_(virtual_screen()), surface_(area_, [this](const Damage& d) { present(d); }) {
+    : area_(virtual_screen()),
+      dpi_(primary_dpi()),
+      scale_(static_cast<float>(dpi_) / 96.0f),
+      surface_(area_, dpi_, [this](const Damage& d) { present(d); }) {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = window_proc;
@@ -47,14 +58,14 @@ Win32SaverWindow::Win32SaverWindow(HINSTANCE instance)
   if (hwnd_ == nullptr) {
     throw CreationError("cannot create the saver window");
   }
-  label_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
-                           static_cast<int>(shown_.left) - area_.left,
-                           static_cast<int>(shown_.top) - area_.top, Label::kWidth,
-                           Label::kHeight, hwnd_, nullptr, instance, nullptr);
+  const RECT r = label_rect(shown_);
+  label_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, r.left,
+                           r.top, r.right - r.left, r.bottom - r.top, hwnd_, nullptr, instance,
+                           nullptr);
   if (label_ == nullptr) {
     throw CreationError("cannot create the status label");
   }
-  SendMessageW(label_, WM_SETFONT, reinterpret_cast<WPARAM>(ui_font()), FALSE);
+  SendMessageW(label_, WM_SETFONT, reinterpret_cast<WPARAM>(ui_font(dpi_)), FALSE);
 }
 
 LRESULT CALLBACK Win32SaverWindow::window_proc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
@@ -76,9 +87,9 @@ LRESULT Win32SaverWindow::handle(UINT message, WPARAM w, LPARAM l) {
   }
   switch (message) {
     case WM_MOUSEMOVE:
-      // The window's units are the primary monitor's pixels.
-      form_->mouse_move(static_cast<float>(GET_X_LPARAM(l) + area_.left),
-                        static_cast<float>(GET_Y_LPARAM(l) + area_.top));
+      // In the show's pixels, from the primary monitor's corner.
+      form_->mouse_move(static_cast<float>(GET_X_LPARAM(l) + area_.left) / scale_,
+                        static_cast<float>(GET_Y_LPARAM(l) + area_.top) / scale_);
       return 0;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
@@ -94,6 +105,12 @@ LRESULT Win32SaverWindow::handle(UINT message, WPARAM w, LPARAM l) {
       break;
     case WM_CLOSE:
       form_->unload();
+      return 0;
+    case WM_ENDSESSION:
+      // The session ends and the process with it: put the flag and the cursor back first.
+      if (w != FALSE) {
+        form_->unload();
+      }
       return 0;
     case WM_ERASEBKGND:
       return 1;
@@ -141,13 +158,20 @@ void Win32SaverWindow::wait_for_events(Pacing::Clock::duration timeout) {
                               MWMO_INPUTAVAILABLE);
 }
 
+RECT Win32SaverWindow::label_rect(const Label& label) const {
+  const auto at = [this](double v) { return static_cast<int>(std::lround(v * scale_)); };
+  const double left = std::round(label.left);
+  const double top = std::round(label.top);
+  return {at(left) - area_.left, at(top) - area_.top, at(left + Label::kWidth) - area_.left,
+          at(top + Label::kHeight) - area_.top};
+}
+
 void Win32SaverWindow::update_label() {
   const Label& wanted = surface_.label();
-  if (std::lround(wanted.left) != std::lround(shown_.left) ||
-      std::lround(wanted.top) != std::lround(shown_.top)) {
-    SetWindowPos(label_, nullptr, static_cast<int>(std::lround(wanted.left)) - area_.left,
-                 static_cast<int>(std::lround(wanted.top)) - area_.top, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const RECT to = label_rect(wanted);
+  const RECT from = label_rect(shown_);
+  if (to.left != from.left || to.top != from.top) {
+    SetWindowPos(label_, nullptr, to.left, to.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   const bool recolour = wanted.text != shown_.text || wanted.back != shown_.back;
   const bool retext = wanted.caption != shown_.caption;
@@ -169,10 +193,11 @@ void Win32SaverWindow::present(const Damage& damage) {
   UpdateWindow(label_);
 }
 
-// The process is DPI-unaware (see the manifest): the system reports, and scales, everything in
-// pixels at 96 dpi.
+// The process is aware of each monitor's DPI (see the manifest): the system reports device
+// pixels, and the show keeps the size an unaware program would be told, never more.
 ScreenSize Win32SaverWindow::screen_size() {
-  return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  return {static_cast<int>(std::floor(static_cast<float>(GetSystemMetrics(SM_CXSCREEN)) / scale_)),
+          static_cast<int>(std::floor(static_cast<float>(GetSystemMetrics(SM_CYSCREEN)) / scale_))};
 }
 
 void Win32SaverWindow::set_screensaver_active() {

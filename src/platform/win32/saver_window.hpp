@@ -33,8 +33,12 @@ class Win32SaverWindow final : public SaverWindow {
   LRESULT handle(UINT message, WPARAM w, LPARAM l);
   void present(const Damage& damage);
   void update_label();
+  // Where the label's box lies in the window, in device pixels.
+  RECT label_rect(const Label& label) const;
 
-  RECT area_;  // the virtual screen, relative to the primary monitor
+  RECT area_;  // the virtual screen, relative to the primary monitor, in device pixels
+  UINT dpi_;   // the primary monitor's, where the show lies
+  float scale_;
   GdiSurface surface_;
   HWND hwnd_ = nullptr;
   HWND label_ = nullptr;

@@ -1,5 +1,7 @@
 #include "platform/win32/win32_text.hpp"
 
+#include <map>
+
 namespace rovanel {
 
 std::wstring widen(std::string_view utf8) {
@@ -25,15 +27,16 @@ std::string narrow(std::wstring_view utf16) {
   return out;
 }
 
-HFONT ui_font() {
-  static const HFONT font = [] {
+HFONT ui_font(UINT dpi) {
+  static std::map<UINT, HFONT> fonts;
+  HFONT& font = fonts[dpi];
+  if (font == nullptr) {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
-    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0) == 0) {
-      return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    }
-    return CreateFontIndirectW(&metrics.lfMessageFont);
-  }();
+    font = SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi)
+               ? CreateFontIndirectW(&metrics.lfMessageFont)
+               : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  }
   return font;
 }
 
