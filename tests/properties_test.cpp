@@ -11,30 +11,26 @@
 namespace rovanel::testing {
 namespace {
 
-class Counting final : public RandomSource {
- public:
-  explicit Counting(std::uint32_t seed) : source_(seed) {}
+struct Counting final : RandomSource {
+  explicit Counting(std::uint32_t seed) : source(seed) {}
   float next() override {
     ++draws;
-    return source_.next();
+    return source.next();
   }
   std::size_t draws = 0;
-  Mt19937Source source_;
+  Mt19937Source source;
 };
 
 // Counts the draws taken inside crossing removal.
-class DrawProbe : public Solver {
- public:
-  DrawProbe(Counting& random, DriverHost& host) : Solver(random, host), random_(random) {}
+struct DrawProbe : Solver {
+  DrawProbe(Counting& r, DriverHost& host) : Solver(r, host), random(r) {}
   void majiwaruka() override {
-    const auto before = random_.draws;
+    const auto before = random.draws;
     Solver::majiwaruka();
-    majiwaruka_draws += random_.draws - before;
+    majiwaruka_draws += random.draws - before;
   }
   std::size_t majiwaruka_draws = 0;
-
- private:
-  Counting& random_;
+  Counting& random;
 };
 
 std::vector<Point> sorted(std::vector<Point> v) {
@@ -72,7 +68,7 @@ TEST(Properties, EveryProcedureKeepsThePointsTheFixedEndsAndItsDraws) {
       SCOPED_TRACE(::testing::Message() << "n=" << n << " type=" << type);
       Counting random(static_cast<std::uint32_t>(1000 * n + type));
       DrawProbe s(random, host);
-      set_tour(s, random_points(random.source_, n));
+      set_tour(s, random_points(random.source, n));
       s.type = type;
       s.bestd = Solver::kResetBestd;
       for (const auto& [name_text, call] : procedures) {

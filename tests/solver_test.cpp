@@ -10,7 +10,7 @@ namespace rovanel::testing {
 namespace {
 
 struct Fixture : ::testing::Test {
-  ScriptedRandom random;
+  ScriptedRandom random{{0.3f}};
   QuietHost host;
   Solver s{random, host};
 };
@@ -49,23 +49,18 @@ TEST(Majiwaru, CrossingTableWithTouchingEndsInBothOrientationsAndAZeroDivisor) {
       {{0, 0, 1, 0}, {0.5, up, 0.5, 0}, 0},
       {{0, 0, 1, 0}, {0.25, up, 0.75, 0}, 0},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(
-        Solver::majiwaru(c.s1[0], c.s1[1], c.s1[2], c.s1[3], c.s2[0], c.s2[1], c.s2[2], c.s2[3]),
-        c.expected)
-        << c.s1[0] << "," << c.s1[1] << "-" << c.s1[2] << "," << c.s1[3] << " vs " << c.s2[0] << ","
-        << c.s2[1] << "-" << c.s2[2] << "," << c.s2[3];
+  for (const auto& [a, b, expected] : cases) {
+    EXPECT_EQ(Solver::majiwaru(a[0], a[1], a[2], a[3], b[0], b[1], b[2], b[3]), expected)
+        << &a - &cases[0].s1;
   }
 }
 
 TEST_F(Fixture, HanteiTakesATourOneUlpShorterButNotAnEqualOne) {
   set_tour(s, {{0, 0}, {3, 0}, {3, 4}, {0, 4}});
-  s.type = 0;
-  s.bestd = 14.0;
-  s.hantei();
-  EXPECT_EQ(s.counter2, 0);
-  s.bestd = std::nextafter(14.0, 100.0);
-  s.hantei();
+  for (const double best : {14.0, std::nextafter(14.0, 100.0)}) {
+    s.bestd = best;
+    s.hantei();
+  }
   EXPECT_EQ(s.counter2, 1);
   EXPECT_EQ(s.bestd, 14.0);
   EXPECT_EQ(host.repaints, 1);
@@ -74,7 +69,6 @@ TEST_F(Fixture, HanteiTakesATourOneUlpShorterButNotAnEqualOne) {
 TEST_F(Fixture, CrossingRemovalGivesUpAfterItsExchangeLimit) {
   // The second and third points coincide, so the first and last edges touch in the orientation
   // that counts as a crossing; exchanging two equal points changes nothing, for ever.
-  random = ScriptedRandom({0.3f});
   set_tour(s, {{0, 0}, {10, 0}, {10, 0}, {10, 10}});
   s.type = 1;
   s.majiwaruka();

@@ -14,18 +14,14 @@ namespace rovanel::testing {
 class ScriptedRandom final : public RandomSource {
  public:
   explicit ScriptedRandom(std::vector<float> values = {0.0f}) : values_(std::move(values)) {}
-  float next() override {
-    const float r = values_[std::min(draws, values_.size() - 1)];
-    ++draws;
-    return r;
-  }
+  float next() override { return values_[std::min(draws++, values_.size() - 1)]; }
   std::size_t draws = 0;
 
  private:
   std::vector<float> values_;
 };
 
-// A host for the procedures alone: counts repaints; a yield after a problem stops the driver.
+// A host for the procedures alone: counts repaints; the yield after a problem stops the driver.
 class QuietHost : public DriverHost {
  public:
   Solver* solver = nullptr;
@@ -47,8 +43,7 @@ class QuietHost : public DriverHost {
 };
 
 struct Point {
-  double x;
-  double y;
+  double x, y;
   bool operator==(const Point&) const = default;
 };
 inline void PrintTo(const Point& p, std::ostream* os) {
@@ -73,10 +68,10 @@ inline std::vector<Point> tour_of(const TourState& s) {
 
 // n random points on a 1920 x 1080 screen, 15 pixels inside its edges.
 inline std::vector<Point> random_points(Mt19937Source& random, int n) {
-  std::vector<Point> v;
-  for (int i = 0; i < n; ++i) {
-    const double x = 15 + random.next() * 1890.0;
-    v.push_back({x, 15 + random.next() * 1050.0});
+  std::vector<Point> v(static_cast<std::size_t>(n));
+  for (Point& p : v) {
+    p.x = 15 + random.next() * 1890.0;
+    p.y = 15 + random.next() * 1050.0;
   }
   return v;
 }

@@ -41,16 +41,6 @@ wine_start() {
 # Runs a Windows console program and prints its output without carriage returns.
 wine_run() { wine "$@" 2>>"$E2E_TMP/wine.log" | tr -d '\r'; }
 
-# Waits up to $2 seconds for a visible window titled exactly $1; false if none came.
-wait_window() {
-  tries=0
-  until [ -n "$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null)" ]; do
-    tries=$((tries + 1))
-    [ "$tries" -le $(($2 * 10)) ] || return 1
-    sleep 0.1
-  done
-}
-
 # Makes the programs started from now on see $1 dots per inch, on every monitor (Wine 8 has one
 # scale for all, and reports every program as per-monitor DPI aware).
 wine_dpi() {

@@ -1,333 +1,322 @@
 #!/bin/sh
-# End-to-end tests of rovanel on X11, in a private Xvfb driven by xdotool: the argument matrix,
-# the saver's frames and input, XScreenSaver embedding, a second instance, the dialogs and
-# failures without a display.
-#   x11.sh ROVANEL XPROBE        (or ROVANEL=... XPROBE=... x11.sh)
-# Screenshots are kept in $E2E_SHOTS (default /tmp/rovanel-e2e) for a look.
+# End-to-end tests of rovanel on X11, driven by xdotool on a two-monitor Xorg (dummy driver): the
+# show on the primary monitor, every kind of input, second instances, the dialogs, embedded runs,
+# the real XScreenSaver daemon on both monitors, faults (signals, a flood of input, another user,
+# the host window or the X server gone); high DPI in Xvfb. Given the Debian package, it installs
+# it, runs the installed hack under XScreenSaver and removes it again.
+#   x11.sh ROVANEL HEADLESS XPROBE [DEB]     (screenshots in $E2E_SHOTS, default /tmp/rovanel-e2e)
 set -u
-ROVANEL=${1:-${ROVANEL:-}}
-XPROBE=${2:-${XPROBE:-}}
-[ -x "$ROVANEL" ] && [ -x "$XPROBE" ] || { echo "usage: x11.sh ROVANEL XPROBE"; exit 2; }
+[ $# -ge 3 ] || { echo "usage: x11.sh ROVANEL HEADLESS XPROBE [DEB]" >&2; exit 2; }
+ROVANEL=$(realpath "$1") HEADLESS=$(realpath "$2") XPROBE=$(realpath "$3") DEB=${4:+$(realpath "$4")}
 . "$(dirname "$0")/lib.sh"
 e2e_init
 SHOTS=${E2E_SHOTS:-/tmp/rovanel-e2e}
 mkdir -p "$SHOTS"
 export NO_AT_BRIDGE=1  # no accessibility bus in the private display
-unset XSCREENSAVER_WINDOW ROVANEL_SEED
-
-# Input-to-exit bound, and what was measured.
-LIMIT_MS=500
+unset XSCREENSAVER_WINDOW ROVANEL_SEED ROVANEL_SCALE ROVANEL_TRACE XDG_RUNTIME_DIR
+SAVER=巡回セールスマン問題
+PRIMARY=1024x768+0+0
+LIMIT_MS=500  # input to exit
 DELAYS=""
+runs=0
 
-# Starts rovanel with the given arguments in the background; sets PID.
+# Starts rovanel in the background; sets PID, and OUT and ERR to the files of its output.
 start() {
-  "$ROVANEL" "$@" 2>"$E2E_TMP/stderr" &
+  runs=$((runs + 1))
+  OUT=$E2E_TMP/out.$runs ERR=$E2E_TMP/err.$runs
+  "$ROVANEL" "$@" >"$OUT" 2>"$ERR" &
   PID=$!
   e2e_track "$PID"
 }
-
-# The visible windows of rovanel (the saver, a dialog or a message box).
-windows() { xdotool search --onlyvisible --class '^rovanel$' 2>/dev/null; }
-
-# Waits up to 10 s for a visible window of PID whose caption is $1; sets WIN. (The server may
-# still list the windows of a process that has just ended.)
-wait_window() {
-  ww_i=0
-  while [ "$ww_i" -lt 100 ]; do
-    for WIN in $(xdotool search --all --onlyvisible --pid "$PID" --class '^rovanel$' 2>/dev/null); do
-      [ "$(title "$WIN")" = "$1" ] && return 0
-    done
-    ww_i=$((ww_i + 1))
-    sleep 0.1
-  done
-  WIN=""
-  return 1
-}
-
-# The top left corner of window $1 on the screen: OX, OY.
-window_origin() {
-  eval "$(xwininfo -id "$1" | awk '/Absolute upper-left X/ { print "OX=" $4 }
-                                   /Absolute upper-left Y/ { print "OY=" $4 }')"
-}
-
-title() { xprop -id "$1" _NET_WM_NAME 2>/dev/null | sed -n 's/^[^"]*"\(.*\)"$/\1/p'; }
-
-# Runs a command (input or a signal) and expects PID to end with status 0 within LIMIT_MS of it.
+# A command (input or a signal) ends PID with status 0 within LIMIT_MS.
 ends_promptly() {
   ep_desc=$1
   shift
-  if ends_within "$PID" "$LIMIT_MS" "$@"; then
-    pass "$ep_desc ends it in $DELAY ms"
-  else
-    fail "$ep_desc: status $STATUS after $DELAY ms"
-  fi
-  DELAYS="$DELAYS
-  $ep_desc: $DELAY ms"
+  if ends_within "$PID" "$LIMIT_MS" "$@"; then pass "$ep_desc ends it in $DELAY ms"; else
+    fail "$ep_desc: status $STATUS after $DELAY ms"; fi
+  DELAYS="$DELAYS $DELAY"
 }
-
-# Expects PID to end by itself with status $2 within 2 s.
-ends_with() {
+# PID ends by itself with status 0 within 2 s.
+ends_at_once() {
   wait_status "$PID" 2
-  check "$1 (status $STATUS)" [ "$STATUS" = "$2" ]
-  [ "$STATUS" != running ] || kill "$PID"
+  check "$1 ends at once ($STATUS)" [ "$STATUS" = 0 ]
 }
-
-still_running() { check "$1" kill -0 "$PID"; }
-
-# Waits until the saver is on the screen and has drawn a tour; takes a screenshot to $1.
-wait_frames() {
-  wait_window 巡回セールスマン問題 || return 1
-  wf_i=0
-  while [ "$wf_i" -lt 40 ]; do
+# Status $1 is $2; stderr ($ERR) has one line (then the usage, for status 2) that matches $3.
+status_and_error() {
+  [ "$1" = "$2" ] && head -n 1 "$ERR" | grep -q -- "$3" && { [ "$2" = 2 ] || [ "$(wc -l <"$ERR")" = 1 ]; }
+}
+# Waits for the saver's window and a tour inside $2 (default the primary monitor); shot in $1.
+frames() {
+  wait_window "$SAVER" 10 "$PID" || return 1
+  for _ in 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20; do
     shot "$1"
-    [ "$(count_colour "$1" 1024x768+0+0 00ff00)" -ge 50 ] && return 0
-    wf_i=$((wf_i + 1))
+    [ "$(count_colour "$1" "${2:-$PRIMARY}" 00ff00)" -ge 50 ] && return 0
     sleep 0.25
   done
   return 1
 }
-
-# Pixels of a region darker than mid-grey: text on a light dialog.
-count_dark() {
-  convert "$1" -crop "$2" +repage -colorspace gray -threshold 50% -negate \
+# The trace so far (ROVANEL_TRACE, seed 319) is the start of rovanel-headless's at size $1.
+same_run() {
+  head -n "$(wc -l <"$OUT")" "$OUT" >"$E2E_TMP/trace"  # it goes on writing
+  [ -s "$E2E_TMP/trace" ] && "$HEADLESS" --seed 319 --size "$1" --problems 99 --trace |
+    head -n "$(wc -l <"$E2E_TMP/trace")" | cmp -s - "$E2E_TMP/trace"
+}
+# Pixels darker than mid-grey in the region at X+$2, Y+$3 of window WIN: text on a dialog.
+dark_text() {
+  eval "$(xwininfo -id "$WIN" | awk '/Absolute upper-left X/ { print "x=" $4 } /Absolute upper-left Y/ { print "y=" $4 }')"
+  convert "$1" -crop "$4+$((x + $2))+$((y + $3))" +repage -colorspace gray -threshold 50% -negate \
     -format '%[fx:round(mean*w*h)]' info:
 }
+quiet() { "$@" >>"$E2E_TMP/quiet.log" 2>&1; }
 
-at_least() { [ "$1" -ge "$2" ]; }
+echo "# arguments, and no display"
+"$ROVANEL" --help | grep -q '^usage: rovanel'
+check "--help: usage on stdout, status 0" [ $? = 0 ]
+check "--version: the project's" [ "$("$ROVANEL" --version)" = "rovanel $("$HEADLESS" --version | cut -d' ' -f2)" ]
+ERR=$E2E_TMP/err
+"$ROVANEL" -window-id 2>"$ERR"
+check "-window-id without an id: status 2 and the usage" status_and_error $? 2 window-id
+env -u DISPLAY "$ROVANEL" /s 2>"$ERR"
+check "no DISPLAY: status 1 and one line" status_and_error $? 1 DISPLAY
+check "/p needs no display: status 0" env -u DISPLAY "$ROVANEL" /p
 
-# The last run failed with status 1 and one line on stderr that matches $2.
-one_line_error() {
-  [ "$1" = 1 ] && [ "$(wc -l <"$E2E_TMP/err")" = 1 ] && grep -q -- "$2" "$E2E_TMP/err"
-}
-
-echo "# without a display"
-for args in /s ""; do  # the saver's window, the dialog's toolkit
-  # shellcheck disable=SC2086
-  env -u DISPLAY "$ROVANEL" $args 2>"$E2E_TMP/err"
-  status=$?
-  check "no DISPLAY, '$args': status 1 and one line" one_line_error "$status" DISPLAY
-done
-DISPLAY=:4711 "$ROVANEL" /s 2>"$E2E_TMP/err"
-status=$?
-check "unreachable display: status 1 and a line naming it" one_line_error "$status" "':4711'"
-env -u DISPLAY "$ROVANEL" /p
-check "/p needs no display: status 0" [ $? = 0 ]
-
+echo "# Xvfb: a bad window or scale; the X server killed under the saver; high DPI"
 xvfb_start 1024x768
-echo "# on $DISPLAY"
-
-echo "# bad host windows"
-for args in "-window-id 0x7" "--window-id"; do
-  # shellcheck disable=SC2086
-  "$ROVANEL" $args 2>"$E2E_TMP/err"
-  check "'$args': status 1 and one line" one_line_error $? window-id
+"$ROVANEL" -window-id 0x7 2>"$ERR"
+check "a window that is not there: status 1 and one line" status_and_error $? 1 window-id
+ROVANEL_SCALE=x "$ROVANEL" /s 2>"$ERR"
+check "ROVANEL_SCALE=x: status 1 and one line" status_and_error $? 1 ROVANEL_SCALE
+start /s
+wait_window "$SAVER" 10 "$PID"
+ends_within "$PID" 1000 kill "$X_PID"
+check "the server killed: it ends within a second ($DELAY ms), one line naming the display" \
+  status_and_error "$STATUS$([ "$DELAY" -le 1000 ] || echo late)" 1 "'$DISPLAY'"
+# The show of a 1920x1080 screen at 2 and 1.5 times the size, lines two pixels wide.
+for dpi in 192:3840x2160 144:2880x1620; do
+  size=${dpi#*:} dpi=${dpi%:*}
+  xvfb_start "$size"
+  echo "Xft.dpi: $dpi" | xrdb -merge
+  ROVANEL_SEED=319 ROVANEL_TRACE=1 start /s
+  if frames "$SHOTS/dpi-$dpi.png" "$size+0+0"; then
+    check "$dpi dpi: the same run as at 1920x1080" same_run 1920x1080
+    # A column through the middle of the scale bar, wherever it lies.
+    check "$dpi dpi: the bar two pixels thick" \
+      [ "$(count_colour "$SHOTS/dpi-$dpi.png" "1x400+$((${size%x*} * 15 / 16))+0" ff0000)" = 2 ]
+    ends_promptly "$dpi dpi, a key" xdotool key x
+  else
+    fail "$dpi dpi: frames"
+  fi
+  kill "$X_PID"
 done
-XSCREENSAVER_WINDOW=junk "$ROVANEL" -root 2>"$E2E_TMP/err"
-check "XSCREENSAVER_WINDOW=junk: status 1 naming it" one_line_error $? XSCREENSAVER_WINDOW
 
-echo "# /p ends at once"
-for args in /P "/p 472"; do
-  # shellcheck disable=SC2086
-  start $args
-  ends_with "'$args' ends at once" 0
-  check "'$args' left no window" [ -z "$(windows)" ]
-done
-
-echo "# the saver, 49 points: frames, cursor, the server's blanking, mouse moves"
+xorg_start right || exit 1
+echo "# two monitors: $(monitors | tr '\n' ' '); the show on the primary one, input anywhere"
 xset s 1  # the server would blank after a second without input
 xset q >"$E2E_TMP/xset-before"
 sleep 2
 check "control: the server's own saver starts when idle" [ "$("$XPROBE" screensaver)" = on ]
 xset s reset
-ROVANEL_SEED=319 start /S
-if wait_frames "$SHOTS/saver.png"; then
-  pass "/S shows frames"
-  # The status label (left 8..108, top 0), the red bar near the top right corner (x 824..973,
-  # y 25..79 on a screen 1024 wide), the white points below them.
-  check "status label" at_least "$(count_colour "$SHOTS/saver.png" 510x25+0+0 ffffff)" 30
-  check "red scale bar" at_least "$(count_colour "$SHOTS/saver.png" 160x60+820+22 ff0000)" 100
-  check "white points" at_least "$(count_colour "$SHOTS/saver.png" 1024x668+0+100 ffffff)" 200
-  check "green tour" at_least "$(count_colour "$SHOTS/saver.png" 1024x768+0+0 00ff00)" 300
+ROVANEL_SEED=319 ROVANEL_TRACE=1 start /S
+if frames "$SHOTS/saver.png"; then
+  check "the show lies in the primary monitor, the other black" [ "$(pixels_outside "$SHOTS/saver.png" $PRIMARY)" = 0 ]
+  check "status label and scale bar" at_least "$(count_colour "$SHOTS/saver.png" 510x25+0+0 ffffff)" 30 \
+    "$(count_colour "$SHOTS/saver.png" 160x60+820+22 ff0000)" 100
+  check "the same run as rovanel-headless at the primary monitor's size" same_run 1024x768
+  check "the cursor hidden" [ "$("$XPROBE" cursor)" = hidden ]
+  sleep 1.5
+  check "the server's blanking suspended" [ "$("$XPROBE" screensaver)" != on ]
+  first=$PID
+  for args in /s /c /a ""; do
+    # shellcheck disable=SC2086
+    start $args
+    ends_at_once "a second instance, '$args',"
+  done
+  PID=$first
+  xdotool mousemove 101 102
+  sleep 1
+  check "the first mouse move only records" kill -0 "$PID"
+  ends_promptly "a move over the other monitor" xdotool mousemove 1300 300
 else
   fail "/S shows frames"
 fi
-check "cursor hidden over the saver" [ "$("$XPROBE" cursor)" = hidden ]
-sleep 1.5
-check "the server's blanking is suspended while it runs" [ "$("$XPROBE" screensaver)" != on ]
-xdotool mousemove 101 102
-sleep 1
-still_running "the first mouse move does not end it"
-ends_promptly "49 points, second mouse move" xdotool mousemove 400 300
-check "cursor visible again" [ "$("$XPROBE" cursor)" = visible ]
+check "the cursor visible again" [ "$("$XPROBE" cursor)" = visible ]
 xset q >"$E2E_TMP/xset-after"
-check "xset q the same before and after" cmp -s "$E2E_TMP/xset-before" "$E2E_TMP/xset-after"
+check "xset q as before" cmp -s "$E2E_TMP/xset-before" "$E2E_TMP/xset-after"
 sleep 2
-check "the server's blanking works again afterwards" [ "$("$XPROBE" screensaver)" = on ]
-
-echo "# killed outright, the saver leaves nothing behind"
-xset s reset
-start /s
-wait_window 巡回セールスマン問題
-kill -KILL "$PID"
-wait_status "$PID" 2
-sleep 2
-check "blanking back after SIGKILL" [ "$("$XPROBE" screensaver)" = on ]
+check "the server's blanking works again" [ "$("$XPROBE" screensaver)" = on ]
 xset s default
-xset s reset
-start /s
-if wait_window 巡回セールスマン問題; then
-  pass "a new instance starts after SIGKILL"
-  ends_promptly "that one, key press" xdotool key k
-else
-  fail "a new instance starts after SIGKILL"
-  kill "$PID"
-fi
-
-echo "# arguments that run the saver, and the ways input ends it"
-saver_run() {  # description, input command...
-  sr_desc=$1
-  shift
-  if wait_frames "$E2E_TMP/frame.png"; then
-    sleep 1
-    ends_promptly "$sr_desc" "$@"
-  else
-    fail "$sr_desc: no frames"
-    kill "$PID"
-  fi
-}
-start /x
-saver_run "'/x', key press" xdotool key x
-start abc
-saver_run "'abc', click" xdotool click 1
-start /
-if wait_frames "$E2E_TMP/frame.png"; then
-  xdotool mousemove 200 200
-  sleep 1
-  still_running "'/': the first mouse move does not end it"
-  ends_promptly "'/', a mouse move one pixel away" xdotool mousemove 201 200
-else
-  fail "'/': no frames"
-fi
-ROVANEL_SEED=319 start /s
-saver_run "49 points, key press" xdotool key Escape
-ROVANEL_SEED=319 start /s
-saver_run "49 points, click" xdotool click 3
-
-echo "# embedded: XSCREENSAVER_WINDOW, -window-id, -root"
-"$XPROBE" window 400x300+100+100 >"$E2E_TMP/host" &
-host_pid=$!
-e2e_track $host_pid
-sleep 0.5
-host=$(cat "$E2E_TMP/host")
-embedded_run() {  # description, region the frames fill, region they leave alone (or "")
-  er_desc=$1
-  er_inside=$2
-  er_outside=$3
-  er_i=0
-  while [ "$er_i" -lt 40 ]; do
-    shot "$SHOTS/embedded.png"
-    [ "$(count_colour "$SHOTS/embedded.png" "$er_inside" 00ff00)" -ge 30 ] && break
-    er_i=$((er_i + 1))
-    sleep 0.25
-  done
-  check "$er_desc: frames inside" \
-    at_least "$(count_colour "$SHOTS/embedded.png" "$er_inside" 00ff00)" 30
-  [ -z "$er_outside" ] || check "$er_desc: nothing outside" \
-    [ "$(count_colour "$SHOTS/embedded.png" "$er_outside" 00ff00)" = 0 ]
-  xdotool key x mousemove 600 600 mousemove 620 610 click 1
-  sleep 0.5
-  still_running "$er_desc: input belongs to the host"
-  ends_promptly "$er_desc, SIGTERM" kill -TERM "$PID"
-}
-XSCREENSAVER_WINDOW=$host start -root
-embedded_run "XSCREENSAVER_WINDOW" 400x300+100+100 524x768+500+0
-cp "$SHOTS/embedded.png" "$SHOTS/embedded-window.png"
-# The window's red bar lies at its own right edge: x 200..349 of 400.
-check "the window's own size" \
-  at_least "$(count_colour "$SHOTS/embedded-window.png" 160x60+296+122 ff0000)" 100
-start -window-id "$(printf %d "$host")"  # decimal, where XSCREENSAVER_WINDOW was hex
-embedded_run "-window-id" 400x300+100+100 524x768+500+0
-kill "$host_pid"
-start -root
-embedded_run "-root" 1024x768+0+0 ""
-
-echo "# a second instance ends at once, whatever its argument"
-start /s
-wait_window 巡回セールスマン問題
-first=$PID
-for args in /s /c "/a 472" /p ""; do
-  # shellcheck disable=SC2086
-  start $args
-  ends_with "second instance '$args' ends at once" 0
+xset q >"$E2E_TMP/xset-before"
+changed=""
+for i in 1 2 3 4 5 6 7 8 9 10; do
+  start /s
+  sleep "$(awk -v s="$i" 'BEGIN { srand(s); printf "%.2f", 0.05 + rand() * 1.5 }')"
+  kill -KILL "$PID"
+  wait_status "$PID" 2
+  xset q | cmp -s "$E2E_TMP/xset-before" - || changed="$changed $i"
 done
-check "only the first one's window" [ "$(windows | wc -l)" = 1 ]
-PID=$first
-ends_promptly "the first, key press" xdotool key space
-start /c
-dialog=$PID
-check "after the first one ends, a new one starts" wait_window 巡回セールスマン問題設定画面
-start /s
-ends_with "a saver beside the open dialog ends at once" 0
-PID=$dialog
-ends_promptly "that dialog, close box" "$XPROBE" close "$WIN"
+check "SIGKILL at ten moments: xset q as before each time${changed:+ but$changed}" [ -z "$changed" ]
 
-echo "# the settings dialog: every argument that opens it, every way of closing it"
-dialog_run() {  # arguments, description of the close, close command...
-  dr_args=$1
-  dr_desc=$2
-  shift 2
-  # shellcheck disable=SC2086
-  start $dr_args
-  if wait_window 巡回セールスマン問題設定画面; then
-    xdotool windowfocus --sync "$WIN"  # what a window manager does for a new window
-    ends_promptly "'$dr_args' dialog, $dr_desc" "$@"
+echo "# the second monitor left of the primary: keys, clicks, signals, SIGSTOP, a flood of moves"
+xorg_layout left
+LEFT=1024x768+800+0
+for input in "a key:xdotool key x" "a click:xdotool click 1" "SIGTERM:kill -TERM \$PID" "SIGHUP:kill -HUP \$PID"; do
+  start abc
+  if frames "$SHOTS/left.png" $LEFT; then
+    eval "ends_promptly '${input%%:*}' ${input#*:}"
   else
-    fail "'$dr_args' opens the dialog"
-    kill "$PID"
+    fail "${input%%:*}: no frames"
   fi
-}
+done
+check "the show lies in the primary monitor, right of the other" [ "$(pixels_outside "$SHOTS/left.png" $LEFT)" = 0 ]
+ROVANEL_SEED=319 ROVANEL_TRACE=1 start /s
+if frames "$E2E_TMP/frame.png" $LEFT; then
+  kill -STOP "$PID"
+  sleep 2
+  stopped=$(wc -l <"$OUT")
+  kill -CONT "$PID"
+  sleep 1.5
+  check "after SIGSTOP and SIGCONT it goes on improving" [ "$(wc -l <"$OUT")" -gt "$stopped" ]
+  ends_promptly "then a key" xdotool key x
+fi
+start /s
+if frames "$E2E_TMP/frame.png" $LEFT; then
+  xdotool mousemove 900 100
+  sleep 0.5
+  seq 1000 | awk '{ print "mousemove " $1 % 700 + 10 " 200" }' >"$E2E_TMP/moves"
+  ends_promptly "1000 pointer moves at once" sh -c "xdotool $E2E_TMP/moves &"
+  check "nothing left running" [ -z "$(pgrep -f "^$ROVANEL")" ]
+fi
+xorg_layout right
+
+echo "# another user cannot keep the saver from starting"
+xss_user
+mkdir -m 1777 "$E2E_TMP/tmp"
+mkdir -m 700 "$E2E_TMP/run"
+(xss_exec mkdir -m 777 "$E2E_TMP/tmp/rovanel-$(id -u)")
+(xss_exec touch "$E2E_TMP/run/rovanel.lock" 2>/dev/null) && fail "the other user reached the runtime directory"
+TMPDIR=$E2E_TMP/tmp start /s
+check "its directory in the temporary one taken: it starts" wait_window "$SAVER" 10 "$PID"
+check "and says it runs without the lock" grep -q 'running without it' "$ERR"
+ends_promptly "that one, a key" xdotool key x
+XDG_RUNTIME_DIR=$E2E_TMP/run start /s
+first=$PID
+check "with its own runtime directory it starts" wait_window "$SAVER" 10 "$PID"
+XDG_RUNTIME_DIR=$E2E_TMP/run start /c
+ends_at_once "and its lock holds: a second instance"
+PID=$first
+ends_promptly "the first, a key" xdotool key x
+
+echo "# the settings dialog and the message box"
 start ""
-if wait_window 巡回セールスマン問題設定画面; then
+if wait_window 巡回セールスマン問題設定画面 10 "$PID"; then
   shot "$SHOTS/dialog.png"
-  check "a Japanese font is installed" [ -n "$(fc-list :lang=ja)" ]
-  check "dialog: client area 340x246" \
+  check "the dialog's client area 340x246" \
     [ "$(xwininfo -id "$WIN" | awk '/Width|Height/ { printf "%s ", $2 }')" = "340 246 " ]
-  window_origin "$WIN"
-  # lblTsp at (56, 8), lblComment at (104, 88).
-  check "dialog: lblTsp text" \
-    at_least "$(count_dark "$SHOTS/dialog.png" "185x30+$((OX + 56))+$((OY + 8))")" 40
-  check "dialog: lblComment text" \
-    at_least "$(count_dark "$SHOTS/dialog.png" "169x25+$((OX + 104))+$((OY + 88))")" 40
-  xdotool windowfocus --sync "$WIN"
-  ends_promptly "'' dialog, Enter" xdotool key Return
+  # lblTsp at (56, 8), lblComment at (104, 88), in a Japanese font.
+  check "its texts" at_least "$(dark_text "$SHOTS/dialog.png" 56 8 185x30)" 40 \
+    "$(dark_text "$SHOTS/dialog.png" 104 88 169x25)" 40
+  dialog=$PID
+  start /s
+  ends_at_once "a saver beside the open dialog"
+  PID=$dialog
+  xdotool windowfocus --sync "$WIN"  # what a window manager does for a new window
+  ends_promptly "the dialog, Enter" xdotool key Return
 else
   fail "no arguments opens the dialog"
 fi
-dialog_run /c "OK" xdotool mousemove --window "$WIN" 156 208 click 1
-dialog_run "/C 472" "Cancel" xdotool mousemove --window "$WIN" 256 208 click 1
-dialog_run /c:472 "close box" "$XPROBE" close "$WIN"
-
-echo "# the password message box"
+start /C 472
+wait_window 巡回セールスマン問題設定画面 10 "$PID"
+ends_promptly "'/C 472', the dialog's close box" "$XPROBE" close "$WIN"
 start /a 472
-if wait_window Rovanel; then
+if wait_window Rovanel 10 "$PID"; then
   shot "$SHOTS/message.png"
-  window_origin "$WIN"
-  check "message box text" \
-    at_least "$(count_dark "$SHOTS/message.png" "300x40+$OX+$OY")" 100
+  check "the message box's text" at_least "$(dark_text "$SHOTS/message.png" 0 0 300x40)" 100
   xdotool windowfocus --sync "$WIN"
-  ends_promptly "'/a 472' message box, Enter" xdotool key Return
+  ends_promptly "the message box, Enter" xdotool key Return
 else
   fail "'/a 472' shows the message box"
-  kill "$PID"
-fi
-start /A
-if wait_window Rovanel; then
-  ends_promptly "'/A' message box, close box" "$XPROBE" close "$WIN"
-else
-  fail "'/A' shows the message box"
-  kill "$PID"
 fi
 
-echo "# input-to-exit delays:$DELAYS"
-echo "# screenshots: $SHOTS"
+echo "# embedded: two host windows side by side, a standalone saver beside them"
+"$XPROBE" window 400x300+50+200 >"$E2E_TMP/host1" &
+host1=$!
+"$XPROBE" window 400x300+500+200 >"$E2E_TMP/host2" &
+host2=$!
+e2e_track "$host1"
+e2e_track "$host2"
+sleep 0.5
+start -window-id "$(printf %d "$(cat "$E2E_TMP/host1")")"  # decimal; XScreenSaver writes hex
+embedded1=$PID err1=$ERR
+XSCREENSAVER_WINDOW=$(cat "$E2E_TMP/host2") start --root
+embedded2=$PID
+sleep 3
+shot "$SHOTS/embedded.png"
+check "both animate, each in its window" at_least "$(count_colour "$SHOTS/embedded.png" 400x300+50+200 00ff00)" 30 \
+  "$(count_colour "$SHOTS/embedded.png" 400x300+500+200 00ff00)" 30
+check "nothing outside them" [ "$(count_colour "$SHOTS/embedded.png" 1024x190+0+0 00ff00)" = 0 ]
+xdotool key x mousemove 600 600 mousemove 620 610 click 1
+sleep 0.5
+check "input belongs to the host" kill -0 "$embedded1" "$embedded2"
+start /s
+standalone=$PID
+wait_window "$SAVER" 10 "$PID"
+start /s
+ends_at_once "beside them a standalone saver runs, and a second one"
+PID=$standalone
+ends_promptly "the standalone one, a key" xdotool key x
+PID=$embedded1
+ends_within "$PID" 1000 kill "$host1"
+check "the host window gone: it ends quietly ($STATUS, $DELAY ms)" [ "$STATUS$(wc -c <"$err1")" = 00 ]
+PID=$embedded2
+ends_promptly "the other, SIGTERM" kill -TERM "$PID"
+
+echo "# the real XScreenSaver daemon, a rovanel on each monitor"
+if [ -n "$DEB" ]; then
+  check "lintian finds nothing in the package" [ -z "$(lintian -EvIL +pedantic "$DEB" 2>/dev/null)" ]
+  check "apt-get installs the package" quiet apt-get install -y "$DEB"
+  installed=$(dpkg -L rovanel | while read -r f; do [ -d "$f" ] || echo "$f"; done)
+  check "its two programs, their manual pages, description and documents" [ "$(echo "$installed" | wc -l)" = 8 ]
+  ROVANEL=/usr/libexec/xscreensaver/rovanel
+fi
+# The states of the monitors in screenshot $1: "error" for XScreenSaver's box for a hack that
+# ended (red text in a red frame, below the show's scale bar), "show" for a green tour.
+states() {
+  for m in $(monitors); do
+    # shellcheck disable=SC2046
+    set -- "$1" $(echo "$m" | tr 'x+' '  ')
+    if [ "$(count_colour "$1" "${2}x$(($3 - 80))+$4+$(($5 + 80))" FF0000)" -ge 100 ]; then echo error
+    elif [ "$(count_colour "$1" "$m" 00FF00)" -ge 50 ]; then echo show; else echo blank; fi
+  done | tr '\n' ' '
+}
+every_monitor_shows() {
+  for _ in 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20; do
+    shot "$1"
+    STATES=$(states "$1")
+    [ "$STATES" = "show show " ] && return 0
+    sleep 0.25
+  done
+  return 1
+}
+if xss_start "$ROVANEL" --root; then
+  xss_command -activate >/dev/null
+  every_monitor_shows "$SHOTS/xscreensaver.png"
+  hacks=$(xss_hacks)
+  check "both monitors show a show: $STATES" [ "$STATES$(echo "$hacks" | wc -l)" = "show show 2" ]
+  xss_command -cycle >/dev/null
+  sleep 1
+  every_monitor_shows "$SHOTS/xscreensaver-cycled.png"
+  check "a cycle starts new ones, both shown: $STATES" [ "$STATES$(xss_hacks | grep -cvFx "$hacks")" = "show show 2" ]
+  xss_command -deactivate >/dev/null
+  check "deactivating ends every one" xss_no_hacks 5
+  kill "$XSS_PID"
+else
+  fail "XScreenSaver starts"
+fi
+if [ -n "$DEB" ]; then
+  check "apt-get removes the package" quiet apt-get remove --purge -y rovanel
+  left=$(for f in $installed; do [ ! -e "$f" ] || echo "$f"; done)
+  check "nothing of it is left" [ -z "$left$(dpkg-query -W -f '${Status}' rovanel 2>/dev/null)" ]
+fi
+
+echo "# input-to-exit delays (ms):$DELAYS; screenshots in $SHOTS"
 e2e_finish

@@ -165,18 +165,19 @@ void X11SaverWindow::create_own_window() {
                     static_cast<unsigned>(height_), 0, CopyFromParent, InputOutput, CopyFromParent,
                     CWBackPixel | CWOverrideRedirect | CWEventMask, &attributes);
 
-  const std::size_t caption_length = std::strlen(kSaverCaption);
-  XChangeProperty(display_, window_, XInternAtom(display_, "_NET_WM_NAME", False),
-                  XInternAtom(display_, "UTF8_STRING", False), 8, PropModeReplace,
-                  reinterpret_cast<const unsigned char*>(kSaverCaption),
-                  static_cast<int>(caption_length));
-  const long pid = getpid();
-  XChangeProperty(display_, window_, XInternAtom(display_, "_NET_WM_PID", False), XA_CARDINAL, 32,
-                  PropModeReplace, reinterpret_cast<const unsigned char*>(&pid), 1);
+  // The caption as WM_NAME and _NET_WM_NAME, for tools of either kind; the class; the process.
   char res_name[] = "rovanel";
   char res_class[] = "Rovanel";
   XClassHint class_hint{res_name, res_class};
-  XSetClassHint(display_, window_, &class_hint);
+  Xutf8SetWMProperties(display_, window_, kSaverCaption, nullptr, nullptr, 0, nullptr, nullptr,
+                       &class_hint);
+  XChangeProperty(display_, window_, XInternAtom(display_, "_NET_WM_NAME", False),
+                  XInternAtom(display_, "UTF8_STRING", False), 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(kSaverCaption),
+                  static_cast<int>(std::strlen(kSaverCaption)));
+  const long pid = getpid();
+  XChangeProperty(display_, window_, XInternAtom(display_, "_NET_WM_PID", False), XA_CARDINAL, 32,
+                  PropModeReplace, reinterpret_cast<const unsigned char*>(&pid), 1);
 
   static char empty[1] = {0};
   const Pixmap bitmap = XCreateBitmapFromData(display_, window_, empty, 1, 1);
