@@ -1,67 +1,82 @@
 #!/bin/sh
-# The Linux saver under load, in a private Xvfb:
-#   1. runs `rovanel /s` for SECONDS (default 120) and reports the share of one core its process
-#      used (utime + stime from /proc) and its resident memory early on and at the end;
-#   2. with 49 points on screen, 20 trials of input-to-exit delay (mouse move, key, click in
-#      turn), from the moment the input is sent to the end of the process.
-#   saver_load.sh ROVANEL [SECONDS]
-# Targets: a share of at most 40%, a delay of at most 100 ms in 19 of 20 trials.
+# The savers' cost in a private Xvfb, at 1920x1080 and 3840x2160: the share of one core that the
+# saver and its X server take over SECONDS (default 90), side by side (utime + stime from /proc).
+#   saver_load.sh ROVANEL [SECONDS]          rovanel /s; then its resident memory, and 20 trials
+#                                            of input-to-exit delay with 49 points on screen
+#   saver_load.sh --wine SCR [SECONDS]       Rovanel.scr /s under Wine (every process of a
+#                                            private WINEPREFIX counts as the saver)
+# Targets: together at most 3% at 1920x1080 and 5% at 3840x2160 (Wine: 8% at 3840x2160); a
+# delay of at most 100 ms in 19 of 20 trials.
 set -u
-ROVANEL=${1:-}
-SECONDS_TO_RUN=${2:-120}
-[ -x "$ROVANEL" ] || { echo "usage: saver_load.sh ROVANEL [SECONDS]"; exit 2; }
+wine=""
+[ "${1:-}" = --wine ] && { wine=yes; shift; }
+SAVER=$(realpath "${1:-}") || { echo "usage: saver_load.sh [--wine] SAVER [SECONDS]"; exit 2; }
+SECONDS_TO_RUN=${2:-90}
 . "$(dirname "$0")/../tests/e2e/lib.sh"
 e2e_init
 export NO_AT_BRIDGE=1
-unset XSCREENSAVER_WINDOW ROVANEL_SEED
-xvfb_start 1920x1080
-
+unset XSCREENSAVER_WINDOW ROVANEL_SEED ROVANEL_TRACE
 ticks=$(getconf CLK_TCK)
-cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
-rss_kib() { awk '/^VmRSS:/ { print $2 }' "/proc/$1/status"; }
+if [ -n "$wine" ]; then
+  export WINEPREFIX="$E2E_TMP/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  trap 'wineserver -k 2>/dev/null; e2e_cleanup' EXIT
+fi
+# CPU ticks of the saver: its process, or every process of the prefix.
+saver_ticks() {
+  if [ -z "$wine" ]; then awk '{ print $14 + $15 }' "/proc/$pid/stat"; return; fi
+  for p in $(pgrep -f .); do
+    tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" &&
+      awk '{ print $14 + $15 }' "/proc/$p/stat" 2>/dev/null
+  done | awk '{ s += $1 } END { print s + 0 }'
+}
+server_ticks() { awk '{ print $14 + $15 }' "/proc/$X_PID/stat"; }
+share() { awk -v c="$1" -v hz="$ticks" -v ms="$2" 'BEGIN { printf "%.1f%%", 100 * c / hz / (ms / 1000) }'; }
 
-# 1. Share of a core and resident memory.
-"$ROVANEL" /s &
-pid=$!
-e2e_track "$pid"
-sleep 10
-rss_start=$(rss_kib "$pid")
-t0=$(now_ms)
-c0=$(cpu_ticks "$pid")
-sleep "$SECONDS_TO_RUN"
-c1=$(cpu_ticks "$pid")
-t1=$(now_ms)
-rss_end=$(rss_kib "$pid")
-xdotool key space
-wait_status "$pid" 5
-share=$(awk -v c="$((c1 - c0))" -v hz="$ticks" -v ms="$((t1 - t0))" \
-  'BEGIN { printf "%.1f", 100 * c / hz / (ms / 1000) }')
-echo "share of one core over ${SECONDS_TO_RUN} s: ${share}%"
-echo "resident memory: ${rss_start} KiB after 10 s, ${rss_end} KiB after $((SECONDS_TO_RUN + 10)) s"
+for size in 1920x1080 3840x2160; do
+  xvfb_start "$size"
+  if [ -n "$wine" ]; then
+    wineboot -i >/dev/null 2>&1
+    wine "$SAVER" /s >/dev/null 2>&1 &
+  else
+    "$SAVER" /s &
+  fi
+  pid=$!
+  e2e_track "$pid"
+  sleep 10
+  rss_start=$(awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status")
+  s0=$(saver_ticks) x0=$(server_ticks) t0=$(now_ms)
+  sleep "$SECONDS_TO_RUN"
+  s1=$(saver_ticks) x1=$(server_ticks) t1=$(now_ms)
+  rss_end=$(awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status")
+  echo "$size: saver $(share $((s1 - s0)) $((t1 - t0))), X server $(share $((x1 - x0)) $((t1 - t0))), together $(share $((s1 - s0 + x1 - x0)) $((t1 - t0))); resident memory ${rss_start} KiB after 10 s, ${rss_end} KiB after $((SECONDS_TO_RUN + 10)) s"
+  xdotool key space
+  wait_status "$pid" 5
+  [ -z "$wine" ] || wineserver -k
+  kill "$X_PID"
+done
+[ -z "$wine" ] || exit 0
 
-# 2. Input-to-exit delay with 49 points on screen.
+# Input-to-exit delay with 49 points on screen.
+xvfb_start 1920x1080
 delays=""
 over=0
 for trial in $(seq 1 20); do
-  ROVANEL_SEED=319 "$ROVANEL" /s &
+  ROVANEL_SEED=319 "$SAVER" /s &
   pid=$!
   e2e_track "$pid"
   sleep 1.5
   case $((trial % 3)) in
-    1) xdotool mousemove 300 300; sleep 0.3; kind=move; input="xdotool mousemove 310 305" ;;
-    2) kind=key; input="xdotool key space" ;;
-    0) kind=click; input="xdotool mousedown 1" ;;
+    1) xdotool mousemove 300 300; sleep 0.3; input="xdotool mousemove 310 305" ;;
+    2) input="xdotool key space" ;;
+    0) input="xdotool mousedown 1" ;;
   esac
   t0=$(now_ms)
   $input
   while kill -0 "$pid" 2>/dev/null; do sleep 0.002; done
   delay=$(($(now_ms) - t0))
-  [ "$kind" = click ] && xdotool mouseup 1
+  xdotool mouseup 1
   wait "$pid" 2>/dev/null
   delays="$delays $delay"
   [ "$delay" -le 100 ] || over=$((over + 1))
-  echo "trial $trial ($kind): $delay ms"
 done
-echo "input-to-exit delays (ms):$delays"
-echo "over 100 ms: $over of 20"
-awk -v s="$share" 'BEGIN { exit !(s <= 40) }' && [ "$over" -le 1 ]
+echo "input-to-exit delays (ms):$delays; over 100 ms: $over of 20"
