@@ -1,4 +1,6 @@
 // First-improvement exchange of the two middle points of four consecutive positions.
+#include <algorithm>
+
 #include "solver/solver.hpp"
 
 namespace rovanel {
@@ -6,11 +8,15 @@ namespace rovanel {
 void Solver::renzoku4ten() {
   const int r = type <= 0 ? n : n - 3;
   settled = 0;
+  // An exchange at window i changes only the windows that hold one of its two points, i - 2 ..
+  // i + 2 (modulo n). The windows before them still do not improve, so the next search may
+  // begin at i - 2 when the exchanged points do not wrap past the last position.
+  int first = 0;
   for (;;) {
     settled = 1;
     std::int16_t p1 = 0;
     std::int16_t p2 = 0;
-    for (int i = 0; i < r; ++i) {
+    for (int i = first; i < r; ++i) {
       // The window wraps past the last position in a closed tour.
       const int p0 = i;
       const int q1 = i + 1 < n ? i + 1 : i + 1 - n;
@@ -24,6 +30,7 @@ void Solver::renzoku4ten() {
         settled = 0;
         p1 = static_cast<std::int16_t>(q1);
         p2 = static_cast<std::int16_t>(q2);
+        first = i + 2 < n ? std::max(i - 2, 0) : 0;
         break;
       }
     }

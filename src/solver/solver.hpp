@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "solver/random_source.hpp"
 #include "solver/tour_state.hpp"
@@ -115,6 +116,9 @@ class Solver : public TourState {
   DriverHost& host_;
   std::int16_t forced_n_ = 0;
   std::int16_t forced_type_ = -1;
+  // Crossing removal's tables, kept from one call to the next; complete only where it is defined.
+  struct CrossingCache;
+  std::shared_ptr<CrossingCache> crossing_cache_;
 };
 
 }  // namespace rovanel
