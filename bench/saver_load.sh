@@ -25,7 +25,7 @@ fi
 saver_ticks() {
   if [ -z "$wine" ]; then awk '{ print $14 + $15 }' "/proc/$pid/stat"; return; fi
   for p in $(pgrep -f .); do
-    tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" &&
+    tr '\0' '\n' 2>/dev/null <"/proc/$p/environ" | grep -qx "WINEPREFIX=$WINEPREFIX" &&
       awk '{ print $14 + $15 }' "/proc/$p/stat" 2>/dev/null
   done | awk '{ s += $1 } END { print s + 0 }'
 }

@@ -94,7 +94,8 @@ TEST(Frames, ShowEveryElementInItsColourTheLabelOnTopAndTheSameTourAtTwiceTheSca
     for (int x = 0; x < 1024; ++x) {
       if (frame.at(x, y) == kGreen) {
         ASSERT_TRUE(twice.at(2 * x, 2 * y) == kGreen || twice.at(2 * x + 1, 2 * y) == kGreen ||
-                    twice.at(2 * x, 2 * y + 1) == kGreen || twice.at(2 * x + 1, 2 * y + 1) == kGreen)
+                    twice.at(2 * x, 2 * y + 1) == kGreen ||
+                    twice.at(2 * x + 1, 2 * y + 1) == kGreen)
             << x << "," << y;
       }
     }

@@ -55,11 +55,15 @@ bool any_tested_pair_crosses(const TourState& s) {
 
 TEST(Properties, EveryProcedureKeepsThePointsTheFixedEndsAndItsDraws) {
   const std::pair<const char*, std::function<void(Solver&)>> procedures[] = {
-      {"inijunban", &Solver::inijunban}, {"nearest", &Solver::nearest},
+      {"inijunban", &Solver::inijunban},
+      {"nearest", &Solver::nearest},
       {"majiwaruka", [](Solver& s) { s.majiwaruka(); }},
       {"hantei", [](Solver& s) { s.hantei(); }},
-      {"renzoku4ten", &Solver::renzoku4ten}, {"saisyo", &Solver::saisyo},
-      {"saigo", &Solver::saigo}, {"ten1", &Solver::ten1}, {"ten2", &Solver::ten2},
+      {"renzoku4ten", &Solver::renzoku4ten},
+      {"saisyo", &Solver::saisyo},
+      {"saigo", &Solver::saigo},
+      {"ten1", &Solver::ten1},
+      {"ten2", &Solver::ten2},
       {"ten2b", &Solver::ten2b},
   };
   QuietHost host;

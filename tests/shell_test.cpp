@@ -83,7 +83,8 @@ TEST(MdlTsp, DispatchesOnTheFirstTwoCharactersWhateverTheirCase) {
       {"4294967295", "/x", {"saver"}},
       {"", "abc", {"saver"}},
       {"", "/", {"saver"}},
-      {"4294967296", "/s",
+      {"4294967296",
+       "/s",
        {"fatal ROVANEL_SEED: expected a whole number from 0 to 4294967295, got '4294967296'"}},
       {" 7", "-S", {"fatal ROVANEL_SEED: expected a whole number from 0 to 4294967295, got ' 7'"}},
   };
@@ -106,7 +107,7 @@ TEST(FrmTsp, OnlyAMoveToAnotherWholePixelAfterTheFirstStops) {
   ScriptedRandom random;
   frmTsp form(window, random);
   const auto& quitflag = form.solver().quitflag;
-  form.mouse_move(0, 0);  // a first move at the origin records nothing
+  form.mouse_move(0, 0);          // a first move at the origin records nothing
   form.mouse_move(10.5f, 20.4f);  // recorded as (10, 20): a half goes to the even neighbour
   form.mouse_move(10.4f, 19.6f);
   form.mouse_move(9.5f, 20.0f);

@@ -35,7 +35,8 @@ class Pacing {
   void presented(Clock::time_point now) { last_frame_ = now; }
 
  private:
-  Pacing(Clock::duration frame, Clock::duration pump) : frame_interval_(frame), pump_interval_(pump) {}
+  Pacing(Clock::duration frame, Clock::duration pump)
+      : frame_interval_(frame), pump_interval_(pump) {}
 
   Clock::duration frame_interval_ = kFrameInterval;
   Clock::duration pump_interval_ = kPumpInterval;

@@ -80,8 +80,9 @@ void CairoSurface::draw(const Shape& shape) {
     case Shape::Kind::kCircle:
       cairo_identity_matrix(cr_);
       cairo_translate(cr_, origin_x_, origin_y_);
-      circle_runs(shape.x1, shape.y1, shape.x2, scale_,
-                  [this](int y, int begin, int end) { cairo_rectangle(cr_, begin, y, end - begin, 1); });
+      circle_runs(shape.x1, shape.y1, shape.x2, scale_, [this](int y, int begin, int end) {
+        cairo_rectangle(cr_, begin, y, end - begin, 1);
+      });
       cairo_fill(cr_);
       use_show_space();
       break;

@@ -67,9 +67,8 @@ T parse_number(std::string_view option, std::string_view text, T lo, T hi) {
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (ec != std::errc() || end != text.data() + text.size() || !(value >= lo) || !(value <= hi)) {
     throw UsageError(std::string(option) + ": expected a " +
-                     (std::is_integral_v<T> ? "whole number" : "number") + " from " +
-                     text_of(lo) + " to " + text_of(hi) + ", got '" +
-                     std::string(text) + "'");
+                     (std::is_integral_v<T> ? "whole number" : "number") + " from " + text_of(lo) +
+                     " to " + text_of(hi) + ", got '" + std::string(text) + "'");
   }
   return value;
 }
@@ -146,8 +145,12 @@ class HeadlessWindow final : public SaverWindow {
     surface_ = std::make_unique<NoSurface>();
   }
 
-  Surface& surface() override { return *surface_; }
-  ScreenSize screen_size() override { return options_.size; }
+  Surface& surface() override {
+    return *surface_;
+  }
+  ScreenSize screen_size() override {
+    return options_.size;
+  }
   void show() override {}
   void hide() override {}
   void pump_events(frmTsp& form) override {

@@ -59,9 +59,9 @@ Win32SaverWindow::Win32SaverWindow(HINSTANCE instance)
     throw CreationError("cannot create the saver window");
   }
   const RECT r = label_rect(shown_);
-  label_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, r.left,
-                           r.top, r.right - r.left, r.bottom - r.top, hwnd_, nullptr, instance,
-                           nullptr);
+  label_ =
+      CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, r.left,
+                      r.top, r.right - r.left, r.bottom - r.top, hwnd_, nullptr, instance, nullptr);
   if (label_ == nullptr) {
     throw CreationError("cannot create the status label");
   }
@@ -119,8 +119,8 @@ LRESULT Win32SaverWindow::handle(UINT message, WPARAM w, LPARAM l) {
       PAINTSTRUCT paint;
       HDC dc = BeginPaint(hwnd_, &paint);
       const RECT& r = paint.rcPaint;
-      surface_.blit(dc, {r.left + area_.left, r.top + area_.top, r.right + area_.left,
-                         r.bottom + area_.top});
+      surface_.blit(
+          dc, {r.left + area_.left, r.top + area_.top, r.right + area_.left, r.bottom + area_.top});
       EndPaint(hwnd_, &paint);
       return 0;
     }
@@ -154,8 +154,7 @@ void Win32SaverWindow::pump_events(frmTsp& form) {
 
 void Win32SaverWindow::wait_for_events(Pacing::Clock::duration timeout) {
   const auto ms = std::chrono::ceil<std::chrono::milliseconds>(timeout).count();
-  MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(ms), QS_ALLINPUT,
-                              MWMO_INPUTAVAILABLE);
+  MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(ms), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }
 
 RECT Win32SaverWindow::label_rect(const Label& label) const {
@@ -171,7 +170,8 @@ void Win32SaverWindow::update_label() {
   const RECT to = label_rect(wanted);
   const RECT from = label_rect(shown_);
   if (to.left != from.left || to.top != from.top) {
-    SetWindowPos(label_, nullptr, to.left, to.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(label_, nullptr, to.left, to.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   const bool recolour = wanted.text != shown_.text || wanted.back != shown_.back;
   const bool retext = wanted.caption != shown_.caption;

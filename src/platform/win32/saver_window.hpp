@@ -42,7 +42,7 @@ class Win32SaverWindow final : public SaverWindow {
   GdiSurface surface_;
   HWND hwnd_ = nullptr;
   HWND label_ = nullptr;
-  Label shown_;           // what the label control shows now
+  Label shown_;             // what the label control shows now
   frmTsp* form_ = nullptr;  // whose handlers the messages run, from the first pump on
   BOOL found_active_ = FALSE;
 };

@@ -94,9 +94,9 @@ HWND load_frmTspConf(HINSTANCE instance) {
   wc.lpszClassName = kClassName;
   RegisterClassExW(&wc);
 
-  HWND dialog = CreateWindowExW(0, kClassName, widen(frmTspConf.caption).c_str(), kStyle,
-                                CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance,
-                                nullptr);
+  HWND dialog =
+      CreateWindowExW(0, kClassName, widen(frmTspConf.caption).c_str(), kStyle, CW_USEDEFAULT,
+                      CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance, nullptr);
   if (dialog == nullptr) {
     return nullptr;
   }
@@ -105,10 +105,9 @@ HWND load_frmTspConf(HINSTANCE instance) {
     const bool button = c.kind == ControlKind::kButton;
     const DWORD style =
         WS_CHILD | WS_VISIBLE | (button ? BS_PUSHBUTTON | WS_TABSTOP : SS_LEFT | SS_NOPREFIX);
-    HWND control = CreateWindowExW(0, button ? L"BUTTON" : L"STATIC", widen(c.text).c_str(), style,
-                                   0, 0, 0, 0, dialog,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance,
-                                   nullptr);
+    HWND control = CreateWindowExW(
+        0, button ? L"BUTTON" : L"STATIC", widen(c.text).c_str(), style, 0, 0, 0, 0, dialog,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
     if (id == kFirstControlId) {
       focus_control = control;
     }

@@ -12,8 +12,8 @@
 
 #include <chrono>
 #include <cmath>
-#include <cstdio>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <thread>
@@ -66,8 +66,7 @@ int on_x_error(Display* display, XErrorEvent* error) {
 
 // The server gone: one line, status 1 (Xlib would print several and exit).
 int on_connection_lost(Display* display) {
-  std::fprintf(stderr, "rovanel: lost the connection to X display '%s'\n",
-               DisplayString(display));
+  std::fprintf(stderr, "rovanel: lost the connection to X display '%s'\n", DisplayString(display));
   std::_Exit(1);
 }
 
@@ -235,8 +234,8 @@ void X11SaverWindow::copy_to_window(const Damage& damage) {
          all.bottom + show_area_.y};
   XSetClipRectangles(display_, gc_, 0, 0, rects.data(), static_cast<int>(rects.size()), Unsorted);
   XCopyArea(display_, back_, window_, gc_, all.left, all.top,
-            static_cast<unsigned>(all.right - all.left), static_cast<unsigned>(all.bottom - all.top),
-            all.left, all.top);
+            static_cast<unsigned>(all.right - all.left),
+            static_cast<unsigned>(all.bottom - all.top), all.left, all.top);
   XSetClipMask(display_, gc_, None);
   XFlush(display_);
 }

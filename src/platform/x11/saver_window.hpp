@@ -46,7 +46,7 @@ class X11SaverWindow final : public SaverWindow {
   std::optional<Window> host_;
   float scale_;
   Window window_ = 0;
-  int width_ = 0;   // of the window, in device pixels
+  int width_ = 0;  // of the window, in device pixels
   int height_ = 0;
   XRectangle show_area_{};  // where the show lies in the window, in device pixels
   ScreenSize show_size_;    // the show in its own pixels: the area divided by the scale

@@ -175,8 +175,9 @@ class X11System final : public WindowSystem {
     }
     const std::optional<std::string> dir = private_directory();
     if (!dir) {
-      std::fprintf(stderr, "rovanel: no private directory for the single-instance lock; "
-                           "running without it\n");
+      std::fprintf(stderr,
+                   "rovanel: no private directory for the single-instance lock; "
+                   "running without it\n");
       return false;
     }
     const std::string path = *dir + "/rovanel.lock";
@@ -208,8 +209,7 @@ class X11System final : public WindowSystem {
     if (display == nullptr) {
       cannot_open_display();
     }
-    return std::make_unique<X11SaverWindow>(display, host_window(display),
-                                            drawing_scale(display));
+    return std::make_unique<X11SaverWindow>(display, host_window(display), drawing_scale(display));
   }
 
   void end_program() override { std::exit(0); }
