@@ -1,29 +1,25 @@
 #!/bin/sh
 # End-to-end tests of the Windows face under Wine, in a private WINEPREFIX on a two-monitor Xorg
-# (dummy driver; the primary one right of the other, at negative coordinates for Windows; Wine
-# keeps the monitors it found when the prefix was made): Rovanel.scr's show on the primary
-# monitor and every way it ends (input,
-# WM_CLOSE, the session's end, SIGKILL), second instances, the dialog and the message box; in
-# Xvfb at 192 dpi; rovanel-headless.exe against the golden traces; the installer and the zip.
-#   win32.sh ROVANEL_SCR WINPROBE_EXE HEADLESS_EXE HEADLESS XPROBE [SETUP_EXE ZIP]
+# (dummy driver; the primary monitor right of the other, at negative coordinates for Windows):
+# Rovanel.scr's show on the primary monitor and every way it ends (input, WM_CLOSE, the
+# session's end, SIGKILL), second instances, the dialog and the message box; at 192 dpi in Xvfb;
+# rovanel-headless.exe against the golden traces; the installer and the zip.
+#   win32.sh ROVANEL_SCR WINPROBE_EXE HEADLESS_EXE HEADLESS [SETUP_EXE ZIP]
 # Screenshots in $E2E_SHOTS (default /tmp/rovanel-e2e-win32).
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/lib.sh"
-[ $# -ge 5 ] || { echo "usage: win32.sh ROVANEL_SCR WINPROBE_EXE HEADLESS_EXE HEADLESS XPROBE [SETUP_EXE ZIP]" >&2; exit 2; }
+[ $# -ge 4 ] || { echo "usage: win32.sh ROVANEL_SCR WINPROBE_EXE HEADLESS_EXE HEADLESS [SETUP_EXE ZIP]" >&2; exit 2; }
 scr=$(realpath "$1") winprobe=$(realpath "$2") headless_exe=$(realpath "$3")
-headless=$(realpath "$4") xprobe=$(realpath "$5") setup=${6:+$(realpath "$6")} zip=${7:+$(realpath "$7")}
+headless=$(realpath "$4") setup=${5:+$(realpath "$5")} zip=${6:+$(realpath "$6")}
 shots=${E2E_SHOTS:-/tmp/rovanel-e2e-win32}
 mkdir -p "$shots"
 unset ROVANEL_SEED ROVANEL_TRACE
-saver=巡回セールスマン問題
-dialog=巡回セールスマン問題設定画面
-desktop='HKCU\Control Panel\Desktop'
-
+saver=巡回セールスマン問題 dialog=巡回セールスマン問題設定画面 desktop='HKCU\Control Panel\Desktop'
 e2e_init
+# Wine keeps the monitors it finds when the prefix is made: the layout comes first.
 xorg_start left || exit 1
-primary=1024x768+800+0
-origin=800  # where Windows' (0, 0) lies on the X screen
+primary=1024x768+800+0 origin=800  # where Windows' (0, 0) lies on the X screen
 # The prefix: no Mono or Gecko (their installers would ask to download them), unmanaged windows
 # (closing a managed one waits 2 s for a window manager), a Japanese font for the system's
 # dialogs. Its wine server runs until the end.
@@ -44,7 +40,6 @@ wine_start() {
 }
 wine_run() { wine "$@" 2>>"$E2E_TMP/wine.log" | tr -d '\r'; }
 flag() { xset q | awk '/timeout:/ { print $2 }'; }
-hidden_and_on() { [ "$("$xprobe" cursor)" = hidden ] && [ "$(flag)" != 0 ]; }
 # end_by WHAT COMMAND...: the command (input) ends PID within 500 ms with status 0.
 end_by() {
   eb_what=$1
@@ -60,22 +55,19 @@ same_run() {
   [ -s "$E2E_TMP/trace" ] && "$headless" --seed 319 --size "$1" --problems 99 --trace |
     head -n "$(wc -l <"$E2E_TMP/trace")" | cmp -s - "$E2E_TMP/trace"
 }
-# glyph_stats FILE WxH+X+Y [light]: the text in the region, cut into glyphs at empty columns: the
-# number of glyphs and the share (percent) of the commonest shape (boxes for missing glyphs are
-# one shape again and again). Dark text on a light ground, or light on dark.
+# glyph_stats FILE WxH+X+Y [light]: the glyphs of the text in the region (cut at empty columns),
+# and the share in percent of the commonest shape: boxes for missing glyphs are one shape again
+# and again. Dark text on a light ground, or light on dark.
 glyph_stats() {
   convert "$1" -crop "$2" +repage -colorspace gray ${3:+-negate} -threshold 50% -compress none pbm:- |
     awk 'NR == 1 { next } { for (i = 1; i <= NF; i++) t[n++] = $i }
-      END {
-        w = t[0]; h = t[1]; k = 2
+      END { w = t[0]; h = t[1]; k = 2
         for (y = 0; y < h; y++) for (x = 0; x < w; x++) col[x] += t[k++]
         for (x = 0; x <= w; x++) {
           if (x < w && col[x] > 0) { run++; sum += col[x]; continue }
           if (run > 0) { glyphs++; if (++seen[run ":" sum] > top) top = seen[run ":" sum] }
-          run = 0; sum = 0
-        }
-        print glyphs + 0, (glyphs ? int(100 * top / glyphs) : 100)
-      }'
+          run = 0; sum = 0 }
+        print glyphs + 0, (glyphs ? int(100 * top / glyphs) : 100) }'
 }
 # frame_ok FILE WxH+X+Y SCALE WHITE: a whole frame in the primary monitor (WxH+X+Y, nothing
 # outside it) at SCALE: only the palette's colours, circles below the top band (WHITE pixels at
@@ -85,9 +77,8 @@ frame_ok() {
   x=${x%+*}
   # shellcheck disable=SC2046
   set -- "$1" "$2" "$4" $(convert "$1" -crop "$2" -format %c histogram:info:- |
-    awk '{ c = toupper(substr($0, index($0, "#"), 7)) }
-      c ~ /^#(000000|FFFFFF|FFFF00)$/ { next } c == "#00FF00" { g += $1; next }
-      c == "#FF0000" { r += $1; next }
+    awk '{ c = toupper(substr($0, index($0, "#"), 7)) } c ~ /^#(000000|FFFFFF|FFFF00)$/ { next }
+      c == "#00FF00" { g += $1; next } c == "#FF0000" { r += $1; next }
       substr(c, 2, 2) != substr(c, 4, 2) || substr(c, 4, 2) != substr(c, 6, 2) { o += $1 }
       END { print g + 0, r + 0, o + 0 }')
   bar=$(count_colour "$1" "$((200 * s))x$((60 * s))+$((x + w - 200 * s))+$((22 * s))" FF0000)
@@ -117,21 +108,20 @@ click_centre() {
 echo "# a preview ends at once and shows nothing"
 WINEDEBUG=-all,+win wine "$scr" /p 472 >"$E2E_TMP/preview.log" 2>&1
 check "'/p 472' ends with status 0" [ $? = 0 ]
-check "and creates no window" sh -c "! grep -q -E 'WIN_CreateWindowEx .*(L\"Rovanel\\.|#8002)' '$E2E_TMP/preview.log'"
+check "and creates no window" eval "! grep -q -E 'WIN_CreateWindowEx .*(L\"Rovanel\\.|#8002)' '$E2E_TMP/preview.log'"
 
-# run_saver NAME ARGUMENTS FLAG INPUT: starts the saver (seed 319) with the screen-saver flag on
-# or off, checks it while it runs, ends it with INPUT and checks the end.
+# run_saver NAME ARGUMENTS FLAG INPUT: the saver (seed 319) with the screen-saver flag on or off,
+# checked while it runs; INPUT ends it, and the flag is back.
 run_saver() {
   name=$1 arguments=$2 input=$4
   if [ "$3" = on ]; then xset s 600; else xset s off; fi
   before=$(flag)
-  xdotool mousemove 300 300
+  xdotool mousemove 1300 300
   # shellcheck disable=SC2086
   ROVANEL_SEED=319 ROVANEL_TRACE=1 wine_start "$scr" $arguments
   wait_window "$saver" 30 || { fail "$name: '$arguments' runs the saver"; return; }
   sleep 2  # Wine's first mouse move when the window appears is only recorded
-  check "$name: the first mouse move only records" kill -0 "$PID"
-  check "$name: the cursor hidden, the screen-saver flag on" hidden_and_on
+  check "$name: the first mouse move only records, the screen-saver flag on" [ "$(kill -0 "$PID" && flag)" -gt 0 ]
   shot "$shots/$name.png"
   check "$name: the frame, in the primary monitor only" frame_ok "$shots/$name.png" $primary 1 150
   check "$name: the same run as rovanel-headless at 1024x768" same_run 1024x768
@@ -143,68 +133,49 @@ run_saver() {
     session) set -- "the session's end" wine "$winprobe" endsession Rovanel.frmTsp ;;
   esac
   check "$name: $1 ends it" end_by "$@"
-  check "$name: the cursor visible, the flag back ($before)" [ "$("$xprobe" cursor) $(flag)" = "visible $before" ]
+  check "$name: the flag back ($before)" [ "$(flag)" = "$before" ]
 }
-
-echo "# the saver on two monitors: $(monitors | tr "\n" " ")"
+echo "# the saver on two monitors: $(monitors | tr '\n' ' ')"
 run_saver move /s on move
 run_saver key /S off key
 run_saver click /x on click
 run_saver close abc off close
 run_saver session / on session
+
+echo "# while it runs: whole frames only, second instances end at once; then SIGKILL"
+wine_start "$scr" /s
+first=$PID
+wait_window "$saver" 30 && sleep 1
+torn=""
+for i in 1 2 3 4; do
+  shot "$shots/frame-$i.png"
+  frame_ok "$shots/frame-$i.png" $primary 1 12 >/dev/null || torn="$torn $i"
+done
+check "screenshots never show a half-drawn frame${torn:+: $torn}" [ -z "$torn" ]
+for argument in /s /c /a; do
+  wine_start "$scr" "$argument"
+  wait_status "$PID" 30
+  check "a second instance, $argument, ends at once ($STATUS)" [ "$STATUS" = 0 ]
+done
+kill -KILL "$first"
+wait_status "$first" 10
+ROVANEL_SEED=45 wine_start "$scr" /s  # improvements follow each other in its first second
+wait_window "$saver" 30 && sleep 0.25
+ends_within "$PID" 200 xdotool key x
+check "after SIGKILL a new one starts, and a key in a busy problem ends it ($DELAY ms)" [ $? = 0 ]
+
 echo "# the settings dialog and the message box"
 wine_start "$scr"
-if wait_window "$dialog" 30; then
-  sleep 0.5
-  shot "$shots/dialog.png"
-  check "the dialog's labels are readable" labels_readable "$shots/dialog.png" Rovanel.frmTspConf
-  check "Enter ends it" end_by Enter xdotool key Return
-else
-  fail "no arguments opens the settings dialog"
-fi
+wait_window "$dialog" 30 && sleep 0.5 && shot "$shots/dialog.png"
+check "the dialog's labels are readable" labels_readable "$shots/dialog.png" Rovanel.frmTspConf
+check "Enter ends it" end_by Enter xdotool key Return
 wine_start "$scr" /c:472
 wait_window "$dialog" 30 && sleep 0.5
 check "'/c:472': Cancel ends it" end_by Cancel click_centre Rovanel.frmTspConf 101
 wine_start "$scr" /a 472
-if wait_window Rovanel 30; then
-  sleep 0.5
-  shot "$shots/message-box.png"
-  check "the message is readable" labels_readable "$shots/message-box.png" '#32770'
-  check "OK ends it" end_by OK click_centre '#32770' Button
-else
-  fail "'/a 472' shows the message box"
-fi
-
-echo "# while it runs: whole frames only, second instances end at once; then SIGKILL"
-wine_start "$scr" /s
-if wait_window "$saver" 30; then
-  sleep 1
-  torn=""
-  for i in 1 2 3 4; do
-    shot "$shots/frame-$i.png"
-    frame_ok "$shots/frame-$i.png" $primary 1 12 >/dev/null || torn="$torn $i"
-  done
-  check "screenshots never show a half-drawn frame${torn:+: $torn}" [ -z "$torn" ]
-  first=$PID
-  for argument in /s /c /a; do
-    wine_start "$scr" "$argument"
-    wait_status "$PID" 30
-    check "a second instance, $argument, ends at once ($STATUS)" [ "$STATUS" = 0 ]
-  done
-  PID=$first
-  kill -KILL "$PID"
-  wait_status "$PID" 10
-else
-  fail "the saver for the frame checks"
-fi
-ROVANEL_SEED=45 wine_start "$scr" /s  # improvements follow each other in its first second
-if wait_window "$saver" 30; then
-  sleep 0.25
-  ends_within "$PID" 200 xdotool key x
-  check "after SIGKILL a new one starts, and a key in a busy problem ends it ($DELAY ms)" [ "$STATUS" = 0 ]
-else
-  fail "a saver after SIGKILL"
-fi
+wait_window Rovanel 30 && sleep 0.5 && shot "$shots/message-box.png"
+check "the message is readable" labels_readable "$shots/message-box.png" '#32770'
+check "OK ends it" end_by OK click_centre '#32770' Button
 
 echo "# 192 dpi on a 3840x2160 screen: the show of a 1920x1080 one, crisp; the dialog readable"
 xvfb_start 3840x2160
@@ -213,28 +184,17 @@ wineserver -k  # its desktop lives on the other display
 wineserver -w
 quiet wine reg add "$desktop" /v LogPixels /t REG_DWORD /d 192 /f
 ROVANEL_SEED=319 ROVANEL_TRACE=1 wine_start "$scr" /s
-if wait_window "$saver" 30; then
-  sleep 2
-  shot "$shots/dpi-192.png"
-  check "the frame" frame_ok "$shots/dpi-192.png" 3840x2160+0+0 2 24
-  check "the same run as rovanel-headless at 1920x1080" same_run 1920x1080
-  check "the bar two pixels thick" [ "$(count_colour "$shots/dpi-192.png" 1x400+3600+0 FF0000)" = 2 ]
-  check "a key ends it" end_by key xdotool key x
-else
-  fail "192 dpi: the saver"
-fi
+wait_window "$saver" 30 && sleep 2 && shot "$shots/dpi-192.png"
+check "the frame" frame_ok "$shots/dpi-192.png" 3840x2160+0+0 2 24
+check "the same run as rovanel-headless at 1920x1080" same_run 1920x1080
+check "the bar two pixels thick" [ "$(count_colour "$shots/dpi-192.png" 1x400+3600+0 FF0000)" = 2 ]
+check "a key ends it" end_by key xdotool key x
 wine_start "$scr" /c
-if wait_window "$dialog" 30; then
-  sleep 0.5
-  shot "$shots/dialog-192.png"
-  check "the dialog's labels are readable" labels_readable "$shots/dialog-192.png" Rovanel.frmTspConf
-  # cmdCancel: 1215 x 375 twips, 81 x 25 pixels at 96 dpi.
-  check "its controls twice the size" \
-    [ "$(controls Rovanel.frmTspConf | awk '$2 == 101 { print $3 }' | cut -d+ -f1)" = 162x50 ]
-  check "Enter ends it" end_by Enter xdotool key Return
-else
-  fail "192 dpi: the settings dialog"
-fi
+wait_window "$dialog" 30 && sleep 0.5 && shot "$shots/dialog-192.png"
+check "the dialog's labels are readable" labels_readable "$shots/dialog-192.png" Rovanel.frmTspConf
+# cmdCancel: 1215 x 375 twips, 81 x 25 pixels at 96 dpi.
+check "its controls twice the size" [ "$(controls Rovanel.frmTspConf | awk '$2 == 101 { print $3 }' | cut -d+ -f1)" = 162x50 ]
+check "Enter ends it" end_by Enter xdotool key Return
 quiet wine reg delete "$desktop" /v LogPixels /f
 
 echo "# rovanel-headless.exe prints the golden traces"
@@ -247,26 +207,21 @@ check "every one of them${differ:+, but$differ}" [ -z "$differ" ]
 
 if [ -n "$setup" ]; then
   echo "# the installer, for the current user, and the zip"
-  reg_value() {
-    wine reg query "$1" /v "$2" 2>>"$E2E_TMP/wine.log" | tr -d '\r' |
-      awk -v name="$2" '$1 == name { sub(/^ *[^ ]+ +REG_[A-Z_]+ +/, ""); print }'
-  }
+  reg_value() { wine_run reg query "$1" /v "$2" | awk -v v="$2" '$1 == v { sub(/^ *[^ ]+ +REG_[A-Z_]+ +/, ""); print }'; }
   uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Rovanel'
   all_gone() { [ ! -e "$dir" ] && ! quiet wine reg query "$uninstall_key" && ! quiet wine reg query 'HKCU\Software\Rovanel'; }
   before='C:\windows\system32\before.scr'
   quiet wine reg add "$desktop" /v SCRNSAVE.EXE /d "$before" /f
   check "the installer with /S ends with status 0" quiet wine "$setup" /S
   dir=$(winepath -u "$(reg_value "$uninstall_key" InstallLocation)" 2>/dev/null)
-  check "it installs the zip's Rovanel.scr for this user" sh -c "unzip -p '$zip' Rovanel.scr | cmp -s - '$dir/Rovanel.scr'"
-  check "in the user's programs" [ "$(realpath "$dir")" = "$(realpath "$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Programs/Rovanel")" ]
+  check "it installs the zip's Rovanel.scr in the user's programs" eval "unzip -p '$zip' Rovanel.scr | cmp -s - '$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Programs/Rovanel/Rovanel.scr'"
   installed=$(reg_value "$desktop" SCRNSAVE.EXE)
   check "it is the screen saver now" [ "$(realpath "$(winepath -u "$installed" 2>/dev/null)")" = "$(realpath "$dir/Rovanel.scr")" ]
   check "with an uninstaller in Apps & features" [ "$(wine_run reg query "$uninstall_key" | grep -c -E '^ +(DisplayName|DisplayVersion|Publisher|UninstallString|QuietUninstallString|InstallLocation|NoModify|NoRepair|EstimatedSize) ')" = 9 ]
   wine_start "$installed" /s
   wait_window "$saver" 30 && sleep 1
   check "the installed saver runs and ends on a key" end_by key xdotool key x
-  # The uninstaller runs from a copy of itself, and its first process ends at once.
-  quiet wine "$dir/Uninstall.exe" /S
+  quiet wine "$dir/Uninstall.exe" /S  # it runs on from a copy of itself
   for _ in $(seq 60); do all_gone && break; sleep 0.5; done
   check "the uninstaller with /S leaves no file, folder or key" all_gone
   check "and puts the screen saver before back" [ "$(reg_value "$desktop" SCRNSAVE.EXE)" = "$before" ]

@@ -13,12 +13,10 @@ e2e_init
 SHOTS=${E2E_SHOTS:-/tmp/rovanel-e2e}
 mkdir -p "$SHOTS"
 export NO_AT_BRIDGE=1  # no accessibility bus in the private display
-unset XSCREENSAVER_WINDOW ROVANEL_SEED ROVANEL_SCALE ROVANEL_TRACE XDG_RUNTIME_DIR
-SAVER=巡回セールスマン問題
-PRIMARY=1024x768+0+0
-LIMIT_MS=500  # input to exit
-DELAYS=""
-runs=0
+unset XSCREENSAVER_WINDOW ROVANEL_SEED ROVANEL_SCALE ROVANEL_TRACE
+export XDG_RUNTIME_DIR="$E2E_TMP/run"  # the lock's, private
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+SAVER=巡回セールスマン問題 DIALOG=巡回セールスマン問題設定画面 PRIMARY=1024x768+0+0 DELAYS="" runs=0
 
 # Starts rovanel in the background; sets PID, and OUT and ERR to the files of its output.
 start() {
@@ -28,19 +26,16 @@ start() {
   PID=$!
   e2e_track "$PID"
 }
-# A command (input or a signal) ends PID with status 0 within LIMIT_MS.
+# A command (input or a signal) ends PID with status 0 within 500 ms.
 ends_promptly() {
   ep_desc=$1
   shift
-  if ends_within "$PID" "$LIMIT_MS" "$@"; then pass "$ep_desc ends it in $DELAY ms"; else
-    fail "$ep_desc: status $STATUS after $DELAY ms"; fi
+  ends_within "$PID" 500 "$@"
+  check "$ep_desc ends it ($STATUS, $DELAY ms)" [ $? = 0 ]
   DELAYS="$DELAYS $DELAY"
 }
 # PID ends by itself with status 0 within 2 s.
-ends_at_once() {
-  wait_status "$PID" 2
-  check "$1 ends at once ($STATUS)" [ "$STATUS" = 0 ]
-}
+ends_at_once() { wait_status "$PID" 2; check "$1 ends at once ($STATUS)" [ "$STATUS" = 0 ]; }
 # Status $1 is $2; stderr ($ERR) has one line (then the usage, for status 2) that matches $3.
 status_and_error() {
   [ "$1" = "$2" ] && head -n 1 "$ERR" | grep -q -- "$3" && { [ "$2" = 2 ] || [ "$(wc -l <"$ERR")" = 1 ]; }
@@ -48,7 +43,7 @@ status_and_error() {
 # Waits for the saver's window and a tour inside $2 (default the primary monitor); shot in $1.
 frames() {
   wait_window "$SAVER" 10 "$PID" || return 1
-  for _ in 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20; do
+  for _ in $(seq 20); do
     shot "$1"
     [ "$(count_colour "$1" "${2:-$PRIMARY}" 00ff00)" -ge 50 ] && return 0
     sleep 0.25
@@ -61,7 +56,7 @@ same_run() {
   [ -s "$E2E_TMP/trace" ] && "$HEADLESS" --seed 319 --size "$1" --problems 99 --trace |
     head -n "$(wc -l <"$E2E_TMP/trace")" | cmp -s - "$E2E_TMP/trace"
 }
-# Pixels darker than mid-grey in the region at X+$2, Y+$3 of window WIN: text on a dialog.
+# Pixels darker than mid-grey in the region WxH at $2,$3 of window WIN in shot $1: its text.
 dark_text() {
   eval "$(xwininfo -id "$WIN" | awk '/Absolute upper-left X/ { print "x=" $4 } /Absolute upper-left Y/ { print "y=" $4 }')"
   convert "$1" -crop "$4+$((x + $2))+$((y + $3))" +repage -colorspace gray -threshold 50% -negate \
@@ -70,8 +65,7 @@ dark_text() {
 quiet() { "$@" >>"$E2E_TMP/quiet.log" 2>&1; }
 
 echo "# arguments, and no display"
-"$ROVANEL" --help | grep -q '^usage: rovanel'
-check "--help: usage on stdout, status 0" [ $? = 0 ]
+check "--help: usage on stdout" sh -c "'$ROVANEL' --help | grep -q '^usage: rovanel'"
 check "--version: the project's" [ "$("$ROVANEL" --version)" = "rovanel $("$HEADLESS" --version | cut -d' ' -f2)" ]
 ERR=$E2E_TMP/err
 "$ROVANEL" -window-id 2>"$ERR"
@@ -91,21 +85,18 @@ wait_window "$SAVER" 10 "$PID"
 ends_within "$PID" 1000 kill "$X_PID"
 check "the server killed: it ends within a second ($DELAY ms), one line naming the display" \
   status_and_error "$STATUS$([ "$DELAY" -le 1000 ] || echo late)" 1 "'$DISPLAY'"
-# The show of a 1920x1080 screen at 2 and 1.5 times the size, lines two pixels wide.
+# The show of a 1920x1080 screen at 2 and 1.5 times the size, lines two pixels wide: a column
+# through the middle of the scale bar, wherever it lies, crosses two red pixels.
 for dpi in 192:3840x2160 144:2880x1620; do
   size=${dpi#*:} dpi=${dpi%:*}
   xvfb_start "$size"
   echo "Xft.dpi: $dpi" | xrdb -merge
   ROVANEL_SEED=319 ROVANEL_TRACE=1 start /s
-  if frames "$SHOTS/dpi-$dpi.png" "$size+0+0"; then
-    check "$dpi dpi: the same run as at 1920x1080" same_run 1920x1080
-    # A column through the middle of the scale bar, wherever it lies.
-    check "$dpi dpi: the bar two pixels thick" \
-      [ "$(count_colour "$SHOTS/dpi-$dpi.png" "1x400+$((${size%x*} * 15 / 16))+0" ff0000)" = 2 ]
-    ends_promptly "$dpi dpi, a key" xdotool key x
-  else
-    fail "$dpi dpi: frames"
-  fi
+  frames "$SHOTS/dpi-$dpi.png" "$size+0+0"
+  check "$dpi dpi: the same run as at 1920x1080" same_run 1920x1080
+  check "$dpi dpi: the bar two pixels thick" \
+    [ "$(count_colour "$SHOTS/dpi-$dpi.png" "1x400+$((${size%x*} * 15 / 16))+0" ff0000)" = 2 ]
+  ends_promptly "$dpi dpi, a key" xdotool key x
   kill "$X_PID"
 done
 
@@ -117,29 +108,24 @@ sleep 2
 check "control: the server's own saver starts when idle" [ "$("$XPROBE" screensaver)" = on ]
 xset s reset
 ROVANEL_SEED=319 ROVANEL_TRACE=1 start /S
-if frames "$SHOTS/saver.png"; then
-  check "the show lies in the primary monitor, the other black" [ "$(pixels_outside "$SHOTS/saver.png" $PRIMARY)" = 0 ]
-  check "status label and scale bar" at_least "$(count_colour "$SHOTS/saver.png" 510x25+0+0 ffffff)" 30 \
-    "$(count_colour "$SHOTS/saver.png" 160x60+820+22 ff0000)" 100
-  check "the same run as rovanel-headless at the primary monitor's size" same_run 1024x768
-  check "the cursor hidden" [ "$("$XPROBE" cursor)" = hidden ]
-  sleep 1.5
-  check "the server's blanking suspended" [ "$("$XPROBE" screensaver)" != on ]
-  first=$PID
-  for args in /s /c /a ""; do
-    # shellcheck disable=SC2086
-    start $args
-    ends_at_once "a second instance, '$args',"
-  done
-  PID=$first
-  xdotool mousemove 101 102
-  sleep 1
-  check "the first mouse move only records" kill -0 "$PID"
-  ends_promptly "a move over the other monitor" xdotool mousemove 1300 300
-else
-  fail "/S shows frames"
-fi
-check "the cursor visible again" [ "$("$XPROBE" cursor)" = visible ]
+first=$PID
+frames "$SHOTS/saver.png"
+check "the show lies in the primary monitor, the other black" [ "$(pixels_outside "$SHOTS/saver.png" $PRIMARY)" = 0 ]
+check "status label and scale bar" at_least "$(count_colour "$SHOTS/saver.png" 510x25+0+0 ffffff)" 30 \
+  "$(count_colour "$SHOTS/saver.png" 160x60+820+22 ff0000)" 100
+check "the same run as rovanel-headless at the primary monitor's size" same_run 1024x768
+sleep 1.5
+check "the server's blanking suspended" [ "$("$XPROBE" screensaver)" != on ]
+for args in /s /c /a ""; do
+  # shellcheck disable=SC2086
+  start $args
+  ends_at_once "a second instance, '$args',"
+done
+PID=$first
+xdotool mousemove 101 102
+sleep 1
+check "the first mouse move only records" kill -0 "$PID"
+ends_promptly "a move over the other monitor" xdotool mousemove 1300 300
 xset q >"$E2E_TMP/xset-after"
 check "xset q as before" cmp -s "$E2E_TMP/xset-before" "$E2E_TMP/xset-after"
 sleep 2
@@ -147,7 +133,7 @@ check "the server's blanking works again" [ "$("$XPROBE" screensaver)" = on ]
 xset s default
 xset q >"$E2E_TMP/xset-before"
 changed=""
-for i in 1 2 3 4 5 6 7 8 9 10; do
+for i in $(seq 10); do
   start /s
   sleep "$(awk -v s="$i" 'BEGIN { srand(s); printf "%.2f", 0.05 + rand() * 1.5 }')"
   kill -KILL "$PID"
@@ -161,89 +147,67 @@ xorg_layout left
 LEFT=1024x768+800+0
 for input in "a key:xdotool key x" "a click:xdotool click 1" "SIGTERM:kill -TERM \$PID" "SIGHUP:kill -HUP \$PID"; do
   start abc
-  if frames "$SHOTS/left.png" $LEFT; then
-    eval "ends_promptly '${input%%:*}' ${input#*:}"
-  else
-    fail "${input%%:*}: no frames"
-  fi
+  frames "$SHOTS/left.png" $LEFT
+  eval "ends_promptly '${input%%:*}' ${input#*:}"
 done
 check "the show lies in the primary monitor, right of the other" [ "$(pixels_outside "$SHOTS/left.png" $LEFT)" = 0 ]
 ROVANEL_SEED=319 ROVANEL_TRACE=1 start /s
-if frames "$E2E_TMP/frame.png" $LEFT; then
-  kill -STOP "$PID"
-  sleep 2
-  stopped=$(wc -l <"$OUT")
-  kill -CONT "$PID"
-  sleep 1.5
-  check "after SIGSTOP and SIGCONT it goes on improving" [ "$(wc -l <"$OUT")" -gt "$stopped" ]
-  ends_promptly "then a key" xdotool key x
-fi
+frames "$E2E_TMP/frame.png" $LEFT
+kill -STOP "$PID"
+sleep 2
+stopped=$(wc -l <"$OUT")
+kill -CONT "$PID"
+sleep 1.5
+check "after SIGSTOP and SIGCONT it goes on improving" [ "$(wc -l <"$OUT")" -gt "$stopped" ]
+ends_promptly "then a key" xdotool key x
 start /s
-if frames "$E2E_TMP/frame.png" $LEFT; then
-  xdotool mousemove 900 100
-  sleep 0.5
-  seq 1000 | awk '{ print "mousemove " $1 % 700 + 10 " 200" }' >"$E2E_TMP/moves"
-  ends_promptly "1000 pointer moves at once" sh -c "xdotool $E2E_TMP/moves &"
-  check "nothing left running" [ -z "$(pgrep -f "^$ROVANEL")" ]
-fi
+frames "$E2E_TMP/frame.png" $LEFT
+xdotool mousemove 900 100
+sleep 0.5
+seq 1000 | awk '{ print "mousemove " $1 % 700 + 10 " 200" }' >"$E2E_TMP/moves"
+ends_promptly "1000 pointer moves at once" sh -c "xdotool $E2E_TMP/moves &"
+check "nothing left running" [ -z "$(pgrep -f "^$ROVANEL")" ]
 xorg_layout right
 
 echo "# another user cannot keep the saver from starting"
 xss_user
 mkdir -m 1777 "$E2E_TMP/tmp"
-mkdir -m 700 "$E2E_TMP/run"
 (xss_exec mkdir -m 777 "$E2E_TMP/tmp/rovanel-$(id -u)")
-(xss_exec touch "$E2E_TMP/run/rovanel.lock" 2>/dev/null) && fail "the other user reached the runtime directory"
-TMPDIR=$E2E_TMP/tmp start /s
-check "its directory in the temporary one taken: it starts" wait_window "$SAVER" 10 "$PID"
+check "it cannot enter the runtime directory" eval "! (xss_exec touch '$XDG_RUNTIME_DIR/rovanel.lock') 2>/dev/null"
+TMPDIR=$E2E_TMP/tmp XDG_RUNTIME_DIR="" start /s
+check "with its directory in the temporary one taken, it starts" wait_window "$SAVER" 10 "$PID"
 check "and says it runs without the lock" grep -q 'running without it' "$ERR"
 ends_promptly "that one, a key" xdotool key x
-XDG_RUNTIME_DIR=$E2E_TMP/run start /s
-first=$PID
-check "with its own runtime directory it starts" wait_window "$SAVER" 10 "$PID"
-XDG_RUNTIME_DIR=$E2E_TMP/run start /c
-ends_at_once "and its lock holds: a second instance"
-PID=$first
-ends_promptly "the first, a key" xdotool key x
 
 echo "# the settings dialog and the message box"
 start ""
-if wait_window 巡回セールスマン問題設定画面 10 "$PID"; then
+if wait_window "$DIALOG" 10 "$PID"; then
   shot "$SHOTS/dialog.png"
-  check "the dialog's client area 340x246" \
-    [ "$(xwininfo -id "$WIN" | awk '/Width|Height/ { printf "%s ", $2 }')" = "340 246 " ]
+  check "the dialog's client area 340x246" [ "$(xwininfo -id "$WIN" | awk '/Width|Height/ { printf "%s ", $2 }')" = "340 246 " ]
   # lblTsp at (56, 8), lblComment at (104, 88), in a Japanese font.
-  check "its texts" at_least "$(dark_text "$SHOTS/dialog.png" 56 8 185x30)" 40 \
-    "$(dark_text "$SHOTS/dialog.png" 104 88 169x25)" 40
+  check "its texts" at_least "$(dark_text "$SHOTS/dialog.png" 56 8 185x30)" 40 "$(dark_text "$SHOTS/dialog.png" 104 88 169x25)" 40
   dialog=$PID
   start /s
   ends_at_once "a saver beside the open dialog"
   PID=$dialog
   xdotool windowfocus --sync "$WIN"  # what a window manager does for a new window
   ends_promptly "the dialog, Enter" xdotool key Return
-else
-  fail "no arguments opens the dialog"
 fi
 start /C 472
-wait_window 巡回セールスマン問題設定画面 10 "$PID"
+wait_window "$DIALOG" 10 "$PID"
 ends_promptly "'/C 472', the dialog's close box" "$XPROBE" close "$WIN"
 start /a 472
-if wait_window Rovanel 10 "$PID"; then
-  shot "$SHOTS/message.png"
-  check "the message box's text" at_least "$(dark_text "$SHOTS/message.png" 0 0 300x40)" 100
-  xdotool windowfocus --sync "$WIN"
-  ends_promptly "the message box, Enter" xdotool key Return
-else
-  fail "'/a 472' shows the message box"
-fi
+wait_window Rovanel 10 "$PID" && shot "$SHOTS/message.png"
+check "the message box's text" at_least "$(dark_text "$SHOTS/message.png" 0 0 300x40)" 100
+xdotool windowfocus --sync "$WIN"
+ends_promptly "the message box, Enter" xdotool key Return
 
 echo "# embedded: two host windows side by side, a standalone saver beside them"
 "$XPROBE" window 400x300+50+200 >"$E2E_TMP/host1" &
 host1=$!
 "$XPROBE" window 400x300+500+200 >"$E2E_TMP/host2" &
-host2=$!
 e2e_track "$host1"
-e2e_track "$host2"
+e2e_track $!
 sleep 0.5
 start -window-id "$(printf %d "$(cat "$E2E_TMP/host1")")"  # decimal; XScreenSaver writes hex
 embedded1=$PID err1=$ERR
@@ -278,45 +242,38 @@ if [ -n "$DEB" ]; then
   check "its two programs, their manual pages, description and documents" [ "$(echo "$installed" | wc -l)" = 8 ]
   ROVANEL=/usr/libexec/xscreensaver/rovanel
 fi
-# The states of the monitors in screenshot $1: "error" for XScreenSaver's box for a hack that
-# ended (red text in a red frame, below the show's scale bar), "show" for a green tour.
-states() {
-  for m in $(monitors); do
-    # shellcheck disable=SC2046
-    set -- "$1" $(echo "$m" | tr 'x+' '  ')
-    if [ "$(count_colour "$1" "${2}x$(($3 - 80))+$4+$(($5 + 80))" FF0000)" -ge 100 ]; then echo error
-    elif [ "$(count_colour "$1" "$m" 00FF00)" -ge 50 ]; then echo show; else echo blank; fi
-  done | tr '\n' ' '
-}
+# Waits until every monitor shows a green tour and none XScreenSaver's box for a hack that ended
+# (red text in a red frame, below the show's scale bar); STATES for each monitor.
 every_monitor_shows() {
-  for _ in 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20; do
+  for _ in $(seq 20); do
     shot "$1"
-    STATES=$(states "$1")
+    STATES=$(for m in $(monitors); do
+      # shellcheck disable=SC2046
+      set -- "$1" $(echo "$m" | tr 'x+' '  ')
+      if [ "$(count_colour "$1" "${2}x$(($3 - 80))+$4+$(($5 + 80))" FF0000)" -ge 100 ]; then echo error
+      elif [ "$(count_colour "$1" "$m" 00FF00)" -ge 50 ]; then echo show; else echo blank; fi
+    done | tr '\n' ' ')
     [ "$STATES" = "show show " ] && return 0
     sleep 0.25
   done
   return 1
 }
-if xss_start "$ROVANEL" --root; then
-  xss_command -activate >/dev/null
-  every_monitor_shows "$SHOTS/xscreensaver.png"
-  hacks=$(xss_hacks)
-  check "both monitors show a show: $STATES" [ "$STATES$(echo "$hacks" | wc -l)" = "show show 2" ]
-  xss_command -cycle >/dev/null
-  sleep 1
-  every_monitor_shows "$SHOTS/xscreensaver-cycled.png"
-  check "a cycle starts new ones, both shown: $STATES" [ "$STATES$(xss_hacks | grep -cvFx "$hacks")" = "show show 2" ]
-  xss_command -deactivate >/dev/null
-  check "deactivating ends every one" xss_no_hacks 5
-  kill "$XSS_PID"
-else
-  fail "XScreenSaver starts"
-fi
+xss_start "$ROVANEL" --root
+xss_command -activate >/dev/null
+every_monitor_shows "$SHOTS/xscreensaver.png"
+hacks=$(xss_hacks)
+check "both monitors show a show: $STATES" [ "$STATES$(echo "$hacks" | wc -l)" = "show show 2" ]
+xss_command -cycle >/dev/null
+sleep 1
+every_monitor_shows "$SHOTS/xscreensaver-cycled.png"
+check "a cycle starts new ones, both shown: $STATES" [ "$STATES$(xss_hacks | grep -cvFx "$hacks")" = "show show 2" ]
+xss_command -deactivate >/dev/null
+check "deactivating ends every one" xss_no_hacks 5
+kill "$XSS_PID"
 if [ -n "$DEB" ]; then
   check "apt-get removes the package" quiet apt-get remove --purge -y rovanel
   left=$(for f in $installed; do [ ! -e "$f" ] || echo "$f"; done)
   check "nothing of it is left" [ -z "$left$(dpkg-query -W -f '${Status}' rovanel 2>/dev/null)" ]
 fi
-
 echo "# input-to-exit delays (ms):$DELAYS; screenshots in $SHOTS"
 e2e_finish
