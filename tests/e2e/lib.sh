@@ -1,5 +1,5 @@
-# Shared helpers of the end-to-end tests (POSIX sh). Source it; call e2e_init first.
-# Every process started here is stopped by its process id in e2e_cleanup.
+# Shared helpers of the end-to-end tests (POSIX sh): source it, call e2e_init. Every process
+# started here is stopped by its process id in e2e_cleanup.
 
 e2e_init() {
   E2E_TMP=$(mktemp -d)
@@ -16,9 +16,8 @@ e2e_cleanup() {
 # Remembers a background process to stop at the end.
 e2e_track() { E2E_PIDS="$E2E_PIDS $1"; }
 
-# x_server NAME COMMAND...: starts an X server on a free display with the command's arguments
-# after the display; sets DISPLAY and X_PID, and waits up to 10 s for it to answer. The server
-# keeps its settings (xset) when its last client leaves.
+# x_server PROGRAM ARGS...: an X server on a free display (it keeps its settings when its last
+# client leaves); sets DISPLAY and X_PID once it answers.
 x_server() {
   n=90
   while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
@@ -36,9 +35,8 @@ x_server() {
   done
 }
 xvfb_start() { x_server Xvfb -screen 0 "${1:-1024x768}x24"; }
-# xorg_start LAYOUT: Xorg with the dummy driver and two monitors (which XScreenSaver and Wine
-# believe, unlike Xvfb's screens), the 1024x768 one primary, the 800x600 one right or left of it.
-# No input devices of the machine, no console switch.
+# xorg_start LAYOUT: Xorg's dummy driver with two monitors that XScreenSaver and Wine believe
+# (unlike Xvfb's screens): the 800x600 one right or left of the primary 1024x768 one.
 xorg_start() {
   printf '%s\n' 'Section "ServerFlags"' 'Option "AutoAddDevices" "false"' EndSection \
     'Section "Device"' 'Identifier "dummy"' 'Driver "dummy"' 'VideoRam 256000' EndSection \
@@ -48,27 +46,25 @@ xorg_start() {
     xrandr --newmode 800x600_60 38.25 800 832 912 1024 600 603 607 624 -hsync +vsync &&
     xrandr --addmode DUMMY1 800x600_60 && xorg_layout "$1"
 }
-# Puts the second monitor right or left of the primary; the clients that follow RandR see it once
-# the change has settled.
+# Puts the second monitor right or left of the primary, and lets the change settle.
 xorg_layout() { xrandr --output DUMMY1 --mode 800x600_60 "--$1-of" DUMMY0 --output DUMMY0 --primary && sleep 1; }
 # The monitors as WxH+X+Y, one a line.
 monitors() { xrandr --listmonitors | awk 'NR > 1 { g = $3; gsub(/\/[0-9]+/, "", g); print g }'; }
 
-# The real XScreenSaver daemon will not start hacks as root: it runs as an unprivileged user, with
-# its own HOME in the test's temp dir, which the user may pass through and nothing more.
+# The real XScreenSaver daemon starts no hack as root: it runs as this user, who may pass through
+# the test's temp dir to its HOME there.
 XSS_USER=rovanel-test
 xss_user() {
   chmod 711 "$E2E_TMP"
   id "$XSS_USER" >/dev/null 2>&1 || useradd --system --no-create-home --shell /usr/sbin/nologin "$XSS_USER"
 }
-# Replaces the shell with a command run as that user (call it in a subshell or the background).
+# Replaces the shell with a command run as that user.
 xss_exec() {
   exec setpriv --reuid="$XSS_USER" --regid="$XSS_USER" --clear-groups \
     env -i HOME="${XSS_HOME:-/}" DISPLAY="$DISPLAY" PATH="${XSS_HOME:-/}:/usr/bin:/bin" LANG=C.UTF-8 "$@"
 }
-# xss_start HACK ARGS...: the daemon with a copy of HACK as its only program, found by name in
-# PATH (a short name in its error box; its own hacks come first in PATH), blanking only when
-# asked; sets XSS_PID.
+# xss_start HACK ARGS...: the daemon, blanking only when asked, with HACK as its only program,
+# found by name in PATH (its own hacks come first there); sets XSS_PID.
 xss_start() {
   xss_user || return 1
   XSS_HOME=$E2E_TMP/xss
@@ -92,7 +88,7 @@ xss_start() {
   done
 }
 xss_command() { (xss_exec xscreensaver-command "$@"); }
-# The running hacks' ids (ended ones may linger as zombies until reaped).
+# The running hacks (ended ones may linger as zombies).
 xss_hacks() { ps -u "$XSS_USER" -o pid=,stat=,comm= | awk -v h="$XSS_HACK" '$2 !~ /^Z/ && $3 == h { print $1 }'; }
 # Waits up to $1 seconds until no hack runs.
 xss_no_hacks() {
@@ -106,12 +102,12 @@ xss_no_hacks() {
 
 # Screenshot of the whole screen as PNG.
 shot() { import -window root "$1"; }
-# How many pixels of a region WxH+X+Y have the colour RRGGBB (not black).
+# Pixels of colour RRGGBB (not black) in region WxH+X+Y of a screenshot.
 count_colour() {
   convert "$1" -crop "$2" +repage -fill black +opaque "#$3" -fill white -opaque "#$3" \
     -format '%[fx:round(mean*w*h)]' info:
 }
-# How many pixels of a screenshot outside the rectangle WxH+X+Y are not black.
+# Pixels that are not black outside the rectangle WxH+X+Y.
 pixels_outside() {
   # shellcheck disable=SC2046
   set -- "$1" $(echo "$2" | tr 'x+' '  ')
@@ -123,9 +119,8 @@ at_least() { while [ $# -ge 2 ]; do [ "$1" -ge "$2" ] || return 1; shift 2; done
 
 # Milliseconds since the epoch.
 now_ms() { date +%s%3N; }
-# Waits up to $2 seconds (default 10) for process $1, a child of this shell, to end; sets STATUS
-# to its exit status, or to "running". Call it directly, not in $(...): only this shell can reap
-# its children, and until then an ended child still looks alive.
+# Waits up to $2 seconds (default 10) for child $1 to end; STATUS: its status, or "running". Not
+# in $(...): only this shell can reap its children, and until then they look alive.
 wait_status() {
   ws_i=0
   while kill -0 "$1" 2>/dev/null; do
@@ -136,9 +131,8 @@ wait_status() {
   STATUS=0
   wait "$1" 2>/dev/null || STATUS=$?
 }
-# ends_within PID MS COMMAND...: runs the command (input, a signal) and waits for process PID to
-# end; sets DELAY (ms from the command to the end) and STATUS. True if it ended with status 0
-# within MS; one still running after 10 s is stopped.
+# ends_within PID MS COMMAND...: the command (input, a signal) ends PID with status 0 within MS;
+# sets DELAY and STATUS, and stops PID if it runs on for 10 s.
 ends_within() {
   ew_pid=$1 ew_bound=$2
   shift 2
@@ -149,8 +143,7 @@ ends_within() {
   [ "$STATUS" != running ] || kill "$ew_pid"
   [ "$STATUS" = 0 ] && [ "$DELAY" -le "$ew_bound" ]
 }
-# wait_window TITLE [SECONDS [PID]]: waits (default 10 s) for a visible window titled exactly
-# TITLE, of process PID if given; sets WIN.
+# wait_window TITLE [SECONDS [PID]]: waits for a visible window so titled (of PID); sets WIN.
 wait_window() {
   ww_i=0
   while [ "$ww_i" -lt $((${2:-10} * 10)) ]; do
