@@ -6,30 +6,15 @@
 #include <vector>
 
 #include "reference/plain_majiwaruka.hpp"
+#include "support.hpp"
 #include "solver/solver.hpp"
 
 namespace rovanel {
 namespace {
 
 // Stops the driver after its first problem; draws nothing.
-class ComputeOnlyHost final : public DriverHost {
- public:
-  Solver* solver = nullptr;
-  long repaints = 0;
-  void show() override {}
-  void start_saver() override {}
-  void redraw_now() override {}
-  void yield() override {
-    if (solver->iter == solver->maxiter + 1) {
-      solver->quitflag = -1;
-    }
-  }
-  void repaint() override { ++repaints; }
-  ScreenSize screen_size() override { return {1920, 1080}; }
-  void place_label(float, float) override {}
-  void clear() override {}
-  void hide() override {}
-  void unload() override {}
+struct ComputeOnlyHost final : testing::QuietHost {
+  ComputeOnlyHost() { screen = {1920, 1080}; }
 };
 
 // Random tours of n points on a 1920 x 1080 screen, in generation order (many crossings).

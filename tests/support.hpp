@@ -25,6 +25,7 @@ class ScriptedRandom final : public RandomSource {
 class QuietHost : public DriverHost {
  public:
   Solver* solver = nullptr;
+  ScreenSize screen{1024, 768};
   long repaints = 0;
   void show() override {}
   void start_saver() override {}
@@ -35,7 +36,7 @@ class QuietHost : public DriverHost {
     }
   }
   void repaint() override { ++repaints; }
-  ScreenSize screen_size() override { return {1024, 768}; }
+  ScreenSize screen_size() override { return screen; }
   void place_label(float, float) override {}
   void clear() override {}
   void hide() override {}
