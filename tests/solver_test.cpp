@@ -109,6 +109,17 @@ TEST_F(Fixture, FourPointWindowsWrapAndTieToTheLastBit) {
   }
 }
 
+TEST_F(Fixture, EndMovesLeaveEquallyLongEndsAlone) {
+  // Exchanging the two end points gives a path exactly as long, at either end.
+  set_tour(s, {{0, 10}, {0, -10}, {10, 0}, {-30, 0}, {10, 0}, {0, 10}, {0, -10}});
+  s.type = 1;
+  s.saisyo();
+  s.saigo();
+  EXPECT_EQ(host.repaints + s.counter2, 0);
+  EXPECT_EQ(tour_of(s).front(), (Point{0, 10}));
+  EXPECT_EQ(tour_of(s).back(), (Point{0, -10}));
+}
+
 TEST_F(Fixture, NearestBreaksTiesByPositionAndKeepsCoincidentPointsTogether) {
   set_tour(s, {{0, 0}, {10, 0}, {0, 10}, {50, 50}});
   s.nearest();

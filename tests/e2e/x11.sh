@@ -136,11 +136,11 @@ changed=""
 for i in $(seq 10); do
   start /s
   sleep "$(awk -v s="$i" 'BEGIN { srand(s); printf "%.2f", 0.05 + rand() * 1.5 }')"
-  kill -KILL "$PID"
+  kill -KILL "$PID" || changed="$changed $i"  # it must still be running: the last left no lock
   wait_status "$PID" 2
   xset q | cmp -s "$E2E_TMP/xset-before" - || changed="$changed $i"
 done
-check "SIGKILL at ten moments: xset q as before each time${changed:+ but$changed}" [ -z "$changed" ]
+check "SIGKILL at ten moments: each one started, xset q as before${changed:+ but$changed}" [ -z "$changed" ]
 
 echo "# the second monitor left of the primary: keys, clicks, signals, SIGSTOP, a flood of moves"
 xorg_layout left
