@@ -1,14 +1,10 @@
 #!/bin/sh
-# rovanel-headless: a run from the clock's seed replays; frames are PNG files and a write that
-# fails stops the run (status 1); bad arguments are named (status 2).
+# rovanel-headless: frames are PNG files, and a write that fails stops the run (status 1); bad
+# arguments are named (status 2).
 set -eu
 headless=$1
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
-
-"$headless" --problems 1 --n 4 --trace >"$tmp/a" 2>"$tmp/seed"
-seed=$(sed -n 's/^rovanel-headless: seed \([0-9]*\)$/\1/p' "$tmp/seed")
-"$headless" --seed "$seed" --problems 1 --n 4 --trace | cmp - "$tmp/a"
 
 mkdir "$tmp/frames"
 "$headless" --seed 3 --n 5 --type 2 --size 640x480 --scale 1.5 --frames "$tmp/frames" >/dev/null
