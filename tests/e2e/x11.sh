@@ -97,6 +97,10 @@ for dpi in 192:3840x2160 144:2880x1620; do
   check "$dpi dpi: the bar two pixels thick" \
     [ "$(count_colour "$SHOTS/dpi-$dpi.png" "1x400+$((${size%x*} * 15 / 16))+0" ff0000)" = 2 ]
   ends_promptly "$dpi dpi, a key" xdotool key x
+  start /c
+  wait_window "$DIALOG" 10 "$PID"
+  check "$dpi dpi: the dialog laid out as large as its fonts" \
+    [ "$(xwininfo -id "$WIN" | awk '/Width|Height/ { printf "%s ", $2 }')" = "$((340 * dpi / 96)) $((246 * dpi / 96)) " ]
   kill "$X_PID"
 done
 

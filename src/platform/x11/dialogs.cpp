@@ -2,6 +2,7 @@
 
 #include <gtk/gtk.h>
 
+#include <cmath>
 #include <string>
 
 #include "shell/texts.hpp"
@@ -39,14 +40,19 @@ void run_unloaded(GtkWidget*, gpointer) {
 
 void show_settings_dialog(void (*unloaded)()) {
   settings_unloaded = unloaded;
+  // The layout grows with the fonts, which follow the desktop's Xft.dpi.
+  const double resolution = gdk_screen_get_resolution(gdk_screen_get_default());
+  const double scale = resolution > 0 ? resolution / 96 : 1;
+  const auto px = [scale](int twips) {
+    return static_cast<int>(std::lround(twips_to_pixels(twips) * scale));
+  };
   GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   gtk_window_set_title(GTK_WINDOW(window), frmTspConf.caption);
   gtk_window_set_resizable(GTK_WINDOW(window), FALSE);
   gtk_window_set_type_hint(GTK_WINDOW(window), GDK_WINDOW_TYPE_HINT_DIALOG);
 
   GtkWidget* client = gtk_fixed_new();
-  gtk_widget_set_size_request(client, twips_to_pixels(frmTspConf.client_width),
-                              twips_to_pixels(frmTspConf.client_height));
+  gtk_widget_set_size_request(client, px(frmTspConf.client_width), px(frmTspConf.client_height));
   gtk_container_add(GTK_CONTAINER(window), client);
 
   GtkWidget* first = nullptr;
@@ -62,10 +68,8 @@ void show_settings_dialog(void (*unloaded)()) {
       gtk_label_set_line_wrap(GTK_LABEL(widget), TRUE);
     }
     gtk_widget_set_name(widget, control.name);
-    gtk_widget_set_size_request(widget, twips_to_pixels(control.width),
-                                twips_to_pixels(control.height));
-    gtk_fixed_put(GTK_FIXED(client), widget, twips_to_pixels(control.left),
-                  twips_to_pixels(control.top));
+    gtk_widget_set_size_request(widget, px(control.width), px(control.height));
+    gtk_fixed_put(GTK_FIXED(client), widget, px(control.left), px(control.top));
     if (first == nullptr) {
       first = widget;
     }
