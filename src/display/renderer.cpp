@@ -24,8 +24,8 @@ double margin(float scale) {
   return line_width(scale) + 1.0;
 }
 
-// Every pixel a shape touches lies in the boxes it adds; pieces > 1 cuts a line into pieces.
-void add_boxes(const Shape& shape, Surface& surface, int pieces, Damage& boxes) {
+// Every pixel a shape touches lies in the boxes it adds; a long line's in pieces if asked.
+void add_boxes(const Shape& shape, Surface& surface, bool pieces, Damage& boxes) {
   const float s = surface.scale();
   switch (shape.kind) {
     case Shape::Kind::kCircle: {
@@ -60,7 +60,7 @@ void add_boxes(const Shape& shape, Surface& surface, int pieces, Damage& boxes) 
 
 Box bounding_box(const Shape& shape, Surface& surface) {
   Damage one;
-  add_boxes(shape, surface, 1, one);
+  add_boxes(shape, surface, false, one);
   return one.front();
 }
 
@@ -86,7 +86,7 @@ Damage Renderer::damage(const Scene& before, const Scene& after, Surface& surfac
                                 new_shapes.end(), std::back_inserter(changed));
   Damage boxes;
   for (const Shape& shape : changed) {
-    add_boxes(shape, surface, 2, boxes);
+    add_boxes(shape, surface, true, boxes);
   }
   if (!(before.label == after.label)) {
     boxes.push_back(label_box(before.label, surface.scale()));

@@ -14,15 +14,13 @@ namespace rovanel {
 
 class Renderer {
  public:
-  // Draws the scene; the first frame, and any after forget(), is drawn whole.
+  // Draws the scene; the first frame is drawn whole.
   void render(const Scene& scene, Surface& surface);
-  // The surface lost what it showed: the next frame is drawn whole.
-  void forget() { shown_.reset(); }
-
-  // The damage between two scenes on a surface (exposed for tests and benchmarks).
-  static Damage damage(const Scene& before, const Scene& after, Surface& surface);
 
  private:
+  // The boxes of the shapes that came or went, and of the label if it changed.
+  static Damage damage(const Scene& before, const Scene& after, Surface& surface);
+
   std::optional<Scene> shown_;
 };
 

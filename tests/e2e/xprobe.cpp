@@ -21,7 +21,9 @@ int main(int argc, char** argv) {
   if (std::strcmp(command, "screensaver") == 0) {
     XScreenSaverInfo* info = XScreenSaverAllocInfo();
     XScreenSaverQueryInfo(display, DefaultRootWindow(display), info);
-    std::puts(info->state == ScreenSaverOn ? "on" : info->state == ScreenSaverOff ? "off" : "disabled");
+    std::puts(info->state == ScreenSaverOn    ? "on"
+              : info->state == ScreenSaverOff ? "off"
+                                              : "disabled");
   } else if (std::strcmp(command, "window") == 0) {
     int x = 0;
     int y = 0;
@@ -31,9 +33,9 @@ int main(int argc, char** argv) {
     XSetWindowAttributes attributes{};
     attributes.background_pixel = 0x808080;
     attributes.override_redirect = True;
-    const Window w = XCreateWindow(display, DefaultRootWindow(display), x, y, width, height, 0,
-                                   CopyFromParent, InputOutput, CopyFromParent,
-                                   CWBackPixel | CWOverrideRedirect, &attributes);
+    const Window w =
+        XCreateWindow(display, DefaultRootWindow(display), x, y, width, height, 0, CopyFromParent,
+                      InputOutput, CopyFromParent, CWBackPixel | CWOverrideRedirect, &attributes);
     XMapRaised(display, w);
     XSync(display, False);
     std::printf("0x%lx\n", w);
