@@ -40,10 +40,8 @@ void add_boxes(const Shape& shape, Surface& surface, bool pieces, Damage& boxes)
       const double ay = device(shape.y1, s);
       const double bx = device(shape.x2, s);
       const double by = device(shape.y2, s);
-      const int k = pieces > 1
-                        ? std::max(1, static_cast<int>(std::ceil(
-                                          std::max(std::abs(bx - ax), std::abs(by - ay)) / kPiece)))
-                        : 1;
+      const double length = std::max(std::abs(bx - ax), std::abs(by - ay));
+      const int k = pieces ? std::max(1, static_cast<int>(std::ceil(length / kPiece))) : 1;
       for (int i = 0; i < k; ++i) {
         const double t0 = static_cast<double>(i) / k;
         const double t1 = static_cast<double>(i + 1) / k;
