@@ -155,6 +155,24 @@ wait_window() {
   return 1
 }
 
+# ends_by WHAT COMMAND...: checks that the command (input, a signal) ends PID with status 0
+# within 500 ms; DELAYS gathers the delays.
+ends_by() {
+  eb_what=$1
+  shift
+  ends_within "$PID" 500 "$@"
+  check "$eb_what ends it ($STATUS, $DELAY ms)" [ $? = 0 ]
+  DELAYS="${DELAYS:-} $DELAY"
+}
+# The trace in OUT so far (ROVANEL_TRACE, seed 319; carriage returns left out) is the start of
+# that of rovanel-headless ($HEADLESS) at size $1.
+same_run() {
+  tr -d '\r' <"$OUT" | head -n "$(wc -l <"$OUT")" >"$E2E_TMP/trace"  # it goes on writing
+  [ -s "$E2E_TMP/trace" ] && "$HEADLESS" --seed 319 --size "$1" --problems 99 --trace |
+    head -n "$(wc -l <"$E2E_TMP/trace")" | cmp -s - "$E2E_TMP/trace"
+}
+quiet() { "$@" >>"$E2E_TMP/quiet.log" 2>&1; }
+
 pass() { echo "ok   $*"; }
 fail() { echo "FAIL $*"; E2E_FAILURES=$((E2E_FAILURES + 1)); }
 check() { desc=$1; shift; if "$@"; then pass "$desc"; else fail "$desc"; fi; }

@@ -10,8 +10,9 @@ set -u
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/lib.sh"
 [ $# -ge 4 ] || { echo "usage: win32.sh ROVANEL_SCR WINPROBE_EXE HEADLESS_EXE HEADLESS [SETUP_EXE ZIP]" >&2; exit 2; }
+# shellcheck disable=SC2034  # HEADLESS: for same_run
 scr=$(realpath "$1") winprobe=$(realpath "$2") headless_exe=$(realpath "$3")
-headless=$(realpath "$4") setup=${5:+$(realpath "$5")} zip=${6:+$(realpath "$6")}
+HEADLESS=$(realpath "$4") setup=${5:+$(realpath "$5")} zip=${6:+$(realpath "$6")}
 shots=${E2E_SHOTS:-/tmp/rovanel-e2e-win32}
 mkdir -p "$shots"
 unset ROVANEL_SEED ROVANEL_TRACE
@@ -28,7 +29,6 @@ trap 'wineserver -k 2>/dev/null; e2e_cleanup' EXIT
 mkdir -p "$WINEPREFIX"
 { wineserver -p && wineboot -i; } >"$E2E_TMP/wine.log" 2>&1 || { cat "$E2E_TMP/wine.log"; exit 1; }
 printf 'REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n"Managed"="N"\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\n"MS UI Gothic"="IPAPGothic"\n' >"$E2E_TMP/prefix.reg"
-quiet() { "$@" >>"$E2E_TMP/wine.log" 2>&1; }
 quiet wine regedit /S "$E2E_TMP/prefix.reg"
 
 # Starts a Windows program in the background, its output to OUT; sets PID.
@@ -40,21 +40,6 @@ wine_start() {
 }
 wine_run() { wine "$@" 2>>"$E2E_TMP/wine.log" | tr -d '\r'; }
 flag() { xset q | awk '/timeout:/ { print $2 }'; }
-# end_by WHAT COMMAND...: the command (input) ends PID within 500 ms with status 0.
-end_by() {
-  eb_what=$1
-  shift
-  ends_within "$PID" 500 "$@"
-  eb_ok=$?
-  echo "  $eb_what: ended in $DELAY ms, status $STATUS"
-  return $eb_ok
-}
-# The trace so far (seed 319, without carriage returns) is the start of rovanel-headless's at size $1.
-same_run() {
-  tr -d '\r' <"$OUT" >"$E2E_TMP/trace"
-  [ -s "$E2E_TMP/trace" ] && "$headless" --seed 319 --size "$1" --problems 99 --trace |
-    head -n "$(wc -l <"$E2E_TMP/trace")" | cmp -s - "$E2E_TMP/trace"
-}
 # glyph_stats FILE WxH+X+Y: the glyphs of the dark text in the region (cut at empty columns),
 # and the share in percent of the commonest shape: boxes for missing glyphs are one shape again
 # and again.
@@ -116,7 +101,9 @@ run_saver() {
     close) set -- "WM_CLOSE" wine "$winprobe" close Rovanel.frmTsp ;;
     session) set -- "the session's end" wine "$winprobe" endsession Rovanel.frmTsp ;;
   esac
-  check "$name: $1 ends it" end_by "$@"
+  what=$1
+  shift
+  ends_by "$name: $what" "$@"
   check "$name: the flag back ($before)" [ "$(flag)" = "$before" ]
 }
 echo "# the saver on two monitors: $(monitors | tr '\n' ' ')"
@@ -146,14 +133,14 @@ echo "# the settings dialog and the message box"
 wine_start "$scr"
 wait_window "$dialog" 30 && sleep 0.5 && shot "$shots/dialog.png"
 check "the dialog's labels are readable" labels_readable "$shots/dialog.png" Rovanel.frmTspConf
-check "Enter ends it" end_by Enter xdotool key Return
+ends_by "Enter" xdotool key Return
 wine_start "$scr" /c:472
 wait_window "$dialog" 30 && sleep 0.5
-check "'/c:472': Cancel ends it" end_by Cancel xdotool key Tab space
+ends_by "'/c:472': Cancel" xdotool key Tab space
 wine_start "$scr" /a 472
 wait_window Rovanel 30 && sleep 0.5 && shot "$shots/message-box.png"
 check "the message is readable" labels_readable "$shots/message-box.png" '#32770'
-check "OK ends it" end_by OK xdotool key Return
+ends_by "OK" xdotool key Return
 
 echo "# 192 dpi on a 3840x2160 screen: the show of a 1920x1080 one, crisp; the dialog readable"
 xvfb_start 3840x2160
@@ -166,13 +153,13 @@ wait_window "$saver" 30 && sleep 2 && shot "$shots/dpi-192.png"
 check "the frame" frame_ok "$shots/dpi-192.png" 3840x2160+0+0 2
 check "the same run as rovanel-headless at 1920x1080" same_run 1920x1080
 check "the bar two pixels thick" [ "$(count_colour "$shots/dpi-192.png" 1x400+3600+0 FF0000)" = 2 ]
-check "a key ends it" end_by key xdotool key x
+ends_by "a key" xdotool key x
 wine_start "$scr" /c
 wait_window "$dialog" 30 && sleep 0.5 && shot "$shots/dialog-192.png"
 check "the dialog's labels are readable" labels_readable "$shots/dialog-192.png" Rovanel.frmTspConf
 # cmdCancel: 1215 x 375 twips, 81 x 25 pixels at 96 dpi.
 check "its controls twice the size" [ "$(controls Rovanel.frmTspConf | awk '$2 == 101 { print $3 }' | cut -d+ -f1)" = 162x50 ]
-check "Enter ends it" end_by Enter xdotool key Return
+ends_by "Enter" xdotool key Return
 quiet wine reg delete "$desktop" /v LogPixels /f
 
 echo "# rovanel-headless.exe prints the golden traces"
@@ -198,7 +185,7 @@ if [ -n "$setup" ]; then
   check "with an uninstaller in Apps & features" [ "$(wine_run reg query "$uninstall_key" | grep -c -E '^ +(DisplayName|DisplayVersion|Publisher|UninstallString|QuietUninstallString|InstallLocation|NoModify|NoRepair|EstimatedSize) ')" = 9 ]
   wine_start "$installed" /s
   wait_window "$saver" 30 && sleep 1
-  check "the installed saver runs and ends on a key" end_by key xdotool key x
+  ends_by "the installed saver runs; a key" xdotool key x
   quiet wine "$dir/Uninstall.exe" /S  # it runs on from a copy of itself
   for _ in $(seq 60); do all_gone && break; sleep 0.5; done
   check "the uninstaller with /S leaves no file, folder or key" all_gone
@@ -206,5 +193,5 @@ if [ -n "$setup" ]; then
   check "the zip: Rovanel.scr and a README.txt with CRLF line ends" \
     [ "$(unzip -Z1 "$zip" | sort | tr '\n' ' ')$(unzip -p "$zip" README.txt | grep -c -v "$(printf '\r')\$")" = "README.txt Rovanel.scr 0" ]
 fi
-echo "# screenshots in $shots"
+echo "# input-to-exit delays (ms):$DELAYS; screenshots in $shots"
 e2e_finish
