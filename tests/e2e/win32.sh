@@ -10,9 +10,10 @@ set -u
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/lib.sh"
 [ $# -ge 4 ] || { echo "usage: win32.sh ROVANEL_SCR WINPROBE_EXE HEADLESS_EXE HEADLESS [SETUP_EXE ZIP]" >&2; exit 2; }
-# shellcheck disable=SC2034  # HEADLESS: for same_run
 scr=$(realpath "$1") winprobe=$(realpath "$2") headless_exe=$(realpath "$3")
-HEADLESS=$(realpath "$4") setup=${5:+$(realpath "$5")} zip=${6:+$(realpath "$6")}
+HEADLESS=$(realpath "$4")
+export HEADLESS  # for same_run
+setup=${5:+$(realpath "$5")} zip=${6:+$(realpath "$6")}
 shots=${E2E_SHOTS:-/tmp/rovanel-e2e-win32}
 mkdir -p "$shots"
 unset ROVANEL_SEED ROVANEL_TRACE

@@ -44,7 +44,7 @@ frames() {
 }
 # Pixels darker than mid-grey in the region WxH at $2,$3 of window WIN in shot $1: its text.
 dark_text() {
-  # shellcheck disable=SC2154  # x and y come from xwininfo
+  x=0 y=0
   eval "$(xwininfo -id "$WIN" | awk '/Absolute upper-left X/ { print "x=" $4 } /Absolute upper-left Y/ { print "y=" $4 }')"
   convert "$1" -crop "$4+$((x + $2))+$((y + $3))" +repage -colorspace gray -threshold 50% -negate \
     -format '%[fx:round(mean*w*h)]' info:
