@@ -24,7 +24,6 @@ struct Box {
     return {std::max(left, b.left), std::max(top, b.top), std::min(right, b.right),
             std::min(bottom, b.bottom)};
   }
-  bool operator==(const Box&) const = default;
 };
 
 using Damage = std::vector<Box>;
