@@ -27,12 +27,7 @@ x_server() {
   "$x_server_name" "$DISPLAY" "$@" -nolisten tcp -noreset >"$E2E_TMP/$x_server_name.log" 2>&1 &
   X_PID=$!
   e2e_track "$X_PID"
-  tries=0
-  until xdpyinfo >/dev/null 2>&1; do
-    tries=$((tries + 1))
-    [ "$tries" -lt 100 ] || { echo "no X server on $DISPLAY"; cat "$E2E_TMP/$x_server_name.log"; return 1; }
-    sleep 0.1
-  done
+  poll 10 quiet xdpyinfo || { echo "no X server on $DISPLAY"; cat "$E2E_TMP/$x_server_name.log"; return 1; }
 }
 xvfb_start() { x_server Xvfb -screen 0 "${1:-1024x768}x24"; }
 # xorg_start LAYOUT: Xorg's dummy driver with two monitors that XScreenSaver and Wine believe
@@ -80,25 +75,11 @@ xss_start() {
   xss_exec xscreensaver -no-splash -verbose >"$E2E_TMP/xss.log" 2>&1 &
   XSS_PID=$!
   e2e_track "$XSS_PID"
-  tries=0
-  until xss_command -time >/dev/null 2>&1; do
-    tries=$((tries + 1))
-    [ "$tries" -lt 100 ] || { echo "xscreensaver did not start"; cat "$E2E_TMP/xss.log"; return 1; }
-    sleep 0.1
-  done
+  poll 10 quiet xss_command -time || { echo "xscreensaver did not start"; cat "$E2E_TMP/xss.log"; return 1; }
 }
 xss_command() { (xss_exec xscreensaver-command "$@"); }
 # The running hacks (ended ones may linger as zombies).
 xss_hacks() { ps -u "$XSS_USER" -o pid=,stat=,comm= | awk -v h="$XSS_HACK" '$2 !~ /^Z/ && $3 == h { print $1 }'; }
-# Waits up to $1 seconds until no hack runs.
-xss_no_hacks() {
-  tries=0
-  while [ -n "$(xss_hacks)" ]; do
-    tries=$((tries + 1))
-    [ "$tries" -lt $(($1 * 10)) ] || return 1
-    sleep 0.1
-  done
-}
 
 # Screenshot of the whole screen as PNG.
 shot() { import -window root "$1"; }
@@ -114,20 +95,54 @@ pixels_outside() {
   convert "$1" -fill black -draw "rectangle $4,$5 $(($4 + $2 - 1)),$(($5 + $3 - 1))" \
     -fill white +opaque black -format '%[fx:round(mean*w*h)]' info:
 }
+# frame_ok FILE WxH+X+Y SCALE: a frame in the monitor WxH+X+Y, nothing outside it, at SCALE: a
+# green tour, the red scale bar in its corner, the white status text at the top left.
+frame_ok() {
+  w=${2%%x*} s=$3 x=${2#*+}
+  x=${x%+*}
+  at_least "$(count_colour "$1" "$2" 00FF00)" 50 "$(count_colour "$1" "$((510 * s))x$((25 * s))+$x+0" FFFFFF)" $((60 * s)) \
+    "$(count_colour "$1" "$((200 * s))x$((60 * s))+$((x + w - 200 * s))+$((22 * s))" FF0000)" $((101 * s)) &&
+    [ "$(pixels_outside "$1" "$2")" = 0 ]
+}
+# readable FILE REGION...: each region WxH+X+Y of the screenshot shows dark text: its glyphs (cut
+# at empty columns) come in many shapes, where boxes for missing glyphs are one shape again and again.
+readable() {
+  rd_file=$1
+  shift
+  [ $# -gt 0 ] || return 1
+  for region; do
+    # shellcheck disable=SC2046
+    set -- $(convert "$rd_file" -crop "$region" +repage -colorspace gray -threshold 50% -compress none pbm:- |
+      awk 'NR == 1 { next } { for (i = 1; i <= NF; i++) t[n++] = $i }
+        END { w = t[0]; h = t[1]; k = 2
+          for (y = 0; y < h; y++) for (x = 0; x < w; x++) col[x] += t[k++]
+          for (x = 0; x <= w; x++) {
+            if (x < w && col[x] > 0) { run++; sum += col[x]; continue }
+            if (run > 0) { glyphs++; if (++seen[run ":" sum] > top) top = seen[run ":" sum] }
+            run = 0; sum = 0 }
+          print glyphs + 0, (glyphs ? int(100 * top / glyphs) : 100) }')
+    [ "$1" -ge 3 ] && [ "$2" -lt 40 ] || { echo "  text at $region: $1 glyphs, $2% of one shape"; return 1; }
+  done
+}
 # at_least N MIN [N MIN ...]
 at_least() { while [ $# -ge 2 ]; do [ "$1" -ge "$2" ] || return 1; shift 2; done; }
 
 # Milliseconds since the epoch.
 now_ms() { date +%s%3N; }
+# poll SECONDS COMMAND...: runs the command until it succeeds, for up to SECONDS.
+poll() {
+  poll_end=$(($(now_ms) + $1 * 1000))
+  shift
+  until "$@"; do
+    [ "$(now_ms)" -lt "$poll_end" ] || return 1
+    sleep 0.02
+  done
+}
 # Waits up to $2 seconds (default 10) for child $1 to end; STATUS: its status, or "running". Not
 # in $(...): only this shell can reap its children, and until then they look alive.
 wait_status() {
-  ws_i=0
-  while kill -0 "$1" 2>/dev/null; do
-    ws_i=$((ws_i + 1))
-    if [ "$ws_i" -gt $((${2:-10} * 100)) ]; then STATUS=running; return 0; fi
-    sleep 0.01
-  done
+  STATUS=running
+  poll "${2:-10}" eval "! kill -0 $1 2>/dev/null" || return 0
   STATUS=0
   wait "$1" 2>/dev/null || STATUS=$?
 }
@@ -144,17 +159,8 @@ ends_within() {
   [ "$STATUS" = 0 ] && [ "$DELAY" -le "$ew_bound" ]
 }
 # wait_window TITLE [SECONDS [PID]]: waits for a visible window so titled (of PID); sets WIN.
-wait_window() {
-  ww_i=0
-  while [ "$ww_i" -lt $((${2:-10} * 10)) ]; do
-    WIN=$(xdotool search --all --onlyvisible ${3:+--pid "$3"} --name "^$1\$" 2>/dev/null | head -n 1)
-    [ -n "$WIN" ] && return 0
-    ww_i=$((ww_i + 1))
-    sleep 0.1
-  done
-  return 1
-}
-
+wait_window() { poll "${2:-10}" find_window "$1" "${3:-}"; }
+find_window() { WIN=$(xdotool search --all --onlyvisible ${2:+--pid "$2"} --name "^$1\$" 2>/dev/null | head -n 1) && [ -n "$WIN" ]; }
 # ends_by WHAT COMMAND...: checks that the command (input, a signal) ends PID with status 0
 # within 500 ms; DELAYS gathers the delays.
 ends_by() {

@@ -33,21 +33,12 @@ status_and_error() {
   [ "$1" = "$2" ] && head -n 1 "$ERR" | grep -q -- "$3" && { [ "$2" = 2 ] || [ "$(wc -l <"$ERR")" = 1 ]; }
 }
 # Waits for the saver's window and a tour inside $2 (default the primary monitor); shot in $1.
-frames() {
-  wait_window "$SAVER" 10 "$PID" || return 1
-  for _ in $(seq 20); do
-    shot "$1"
-    [ "$(count_colour "$1" "${2:-$PRIMARY}" 00ff00)" -ge 50 ] && return 0
-    sleep 0.25
-  done
-  return 1
-}
-# Pixels darker than mid-grey in the region WxH at $2,$3 of window WIN in shot $1: its text.
-dark_text() {
-  x=0 y=0
-  eval "$(xwininfo -id "$WIN" | awk '/Absolute upper-left X/ { print "x=" $4 } /Absolute upper-left Y/ { print "y=" $4 }')"
-  convert "$1" -crop "$4+$((x + $2))+$((y + $3))" +repage -colorspace gray -threshold 50% -negate \
-    -format '%[fx:round(mean*w*h)]' info:
+frames() { wait_window "$SAVER" 10 "$PID" && poll 5 shows_tour "$1" "${2:-$PRIMARY}"; }
+shows_tour() { shot "$1" && [ "$(count_colour "$1" "$2" 00ff00)" -ge 50 ]; }
+# The region WxH at X,Y of window WIN, on the screen.
+in_window() {
+  xwininfo -id "$WIN" | awk -v x="$1" -v y="$2" '/Absolute upper-left X/ { x += $4 } /Absolute upper-left Y/ { y += $4 }
+    END { print "'"$3"'+" x "+" y }'
 }
 
 echo "# arguments, and no display"
@@ -100,9 +91,7 @@ xset s reset
 ROVANEL_SEED=319 ROVANEL_TRACE=1 start /S
 first=$PID
 frames "$SHOTS/saver.png"
-check "the show lies in the primary monitor, the other black" [ "$(pixels_outside "$SHOTS/saver.png" $PRIMARY)" = 0 ]
-check "status label and scale bar" at_least "$(count_colour "$SHOTS/saver.png" 510x25+0+0 ffffff)" 30 \
-  "$(count_colour "$SHOTS/saver.png" 160x60+820+22 ff0000)" 100
+check "the frame lies in the primary monitor, the other black" frame_ok "$SHOTS/saver.png" $PRIMARY 1
 check "the same run as rovanel-headless at the primary monitor's size" same_run 1024x768
 sleep 1.5
 check "the server's blanking suspended" [ "$("$XPROBE" screensaver)" != on ]
@@ -140,7 +129,7 @@ for input in "a key:xdotool key x" "a click:xdotool click 1" "SIGTERM:kill -TERM
   frames "$SHOTS/left.png" $LEFT
   eval "ends_by '${input%%:*}' ${input#*:}"
 done
-check "the show lies in the primary monitor, right of the other" [ "$(pixels_outside "$SHOTS/left.png" $LEFT)" = 0 ]
+check "the frame lies in the primary monitor, right of the other" frame_ok "$SHOTS/left.png" $LEFT 1
 ROVANEL_SEED=319 ROVANEL_TRACE=1 start /s
 frames "$E2E_TMP/frame.png" $LEFT
 kill -STOP "$PID"
@@ -175,7 +164,7 @@ if wait_window "$DIALOG" 10 "$PID"; then
   shot "$SHOTS/dialog.png"
   check "the dialog's client area 340x246" [ "$(xwininfo -id "$WIN" | awk '/Width|Height/ { printf "%s ", $2 }')" = "340 246 " ]
   # lblTsp at (56, 8), lblComment at (104, 88), in a Japanese font.
-  check "its texts" at_least "$(dark_text "$SHOTS/dialog.png" 56 8 185x30)" 40 "$(dark_text "$SHOTS/dialog.png" 104 88 169x25)" 40
+  check "its texts" readable "$SHOTS/dialog.png" "$(in_window 56 8 185x30)" "$(in_window 104 88 169x25)"
   dialog=$PID
   start /s
   ends_at_once "a saver beside the open dialog"
@@ -188,7 +177,7 @@ wait_window "$DIALOG" 10 "$PID"
 ends_by "'/C 472', the dialog's close box" "$XPROBE" close "$WIN"
 start /a 472
 wait_window Rovanel 10 "$PID" && shot "$SHOTS/message.png"
-check "the message box's text" at_least "$(dark_text "$SHOTS/message.png" 0 0 300x40)" 100
+check "the message box's text" readable "$SHOTS/message.png" "$(in_window 0 0 300x40)"
 xdotool windowfocus --sync "$WIN"
 ends_by "the message box, Enter" xdotool key Return
 
@@ -225,33 +214,30 @@ if [ -n "$DEB" ]; then
   check "its two programs, their manual pages, description and documents" [ "$(echo "$installed" | wc -l)" = 8 ]
   ROVANEL=/usr/libexec/xscreensaver/rovanel
 fi
-# Waits until every monitor shows a green tour and none XScreenSaver's box for a hack that ended
-# (red text in a red frame, below the show's scale bar); STATES for each monitor.
+# STATES: for each monitor in screenshot $1, "show" (a green tour), "error" (XScreenSaver's box for
+# a hack that ended: red text in a red frame, below the show's scale bar) or "blank"; true when
+# every one shows.
 every_monitor_shows() {
-  for _ in $(seq 20); do
-    shot "$1"
-    STATES=$(for m in $(monitors); do
-      # shellcheck disable=SC2046
-      set -- "$1" $(echo "$m" | tr 'x+' '  ')
-      if [ "$(count_colour "$1" "${2}x$(($3 - 80))+$4+$(($5 + 80))" FF0000)" -ge 100 ]; then echo error
-      elif [ "$(count_colour "$1" "$m" 00FF00)" -ge 50 ]; then echo show; else echo blank; fi
-    done | tr '\n' ' ')
-    [ "$STATES" = "show show " ] && return 0
-    sleep 0.25
-  done
-  return 1
+  shot "$1"
+  STATES=$(for m in $(monitors); do
+    # shellcheck disable=SC2046
+    set -- "$1" $(echo "$m" | tr 'x+' '  ')
+    if [ "$(count_colour "$1" "${2}x$(($3 - 80))+$4+$(($5 + 80))" FF0000)" -ge 100 ]; then echo error
+    elif [ "$(count_colour "$1" "$m" 00FF00)" -ge 50 ]; then echo show; else echo blank; fi
+  done | tr '\n' ' ')
+  [ "$STATES" = "show show " ]
 }
 xss_start "$ROVANEL" --root
 xss_command -activate >/dev/null
-every_monitor_shows "$SHOTS/xscreensaver.png"
+poll 5 every_monitor_shows "$SHOTS/xscreensaver.png"
 hacks=$(xss_hacks)
 check "both monitors show a show: $STATES" [ "$STATES$(echo "$hacks" | wc -l)" = "show show 2" ]
 xss_command -cycle >/dev/null
 sleep 1
-every_monitor_shows "$SHOTS/xscreensaver-cycled.png"
+poll 5 every_monitor_shows "$SHOTS/xscreensaver-cycled.png"
 check "a cycle starts new ones, both shown: $STATES" [ "$STATES$(xss_hacks | grep -cvFx "$hacks")" = "show show 2" ]
 xss_command -deactivate >/dev/null
-check "deactivating ends every one" xss_no_hacks 5
+check "deactivating ends every one" poll 5 eval '[ -z "$(xss_hacks)" ]'
 kill "$XSS_PID"
 if [ -n "$DEB" ]; then
   check "apt-get removes the package" quiet apt-get remove --purge -y rovanel
