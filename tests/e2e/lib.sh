@@ -124,6 +124,13 @@ readable() {
     [ "$1" -ge 3 ] && [ "$2" -lt 40 ] || { echo "  text at $region: $1 glyphs, $2% of one shape"; return 1; }
   done
 }
+# in_window X Y WxH [CLIENT]: the region WxH at X,Y of window WIN, on the screen; given the size
+# of its client area (WxH), X and Y lie in that area, inside the frame that Wine draws around it.
+in_window() {
+  xwininfo -id "$WIN" | awk -v x="$1" -v y="$2" -v r="$3" -v c="${4:-0x0}" '/Absolute upper-left X/ { x += $4 }
+    /Absolute upper-left Y/ { y += $4 } /Width:/ { w = $2 } /Height:/ { h = $2 }
+    END { split(c, cs, "x"); b = cs[1] ? (w - cs[1]) / 2 : 0; print r "+" x + b "+" y + (cs[2] ? h - cs[2] - b : 0) }'
+}
 # at_least N MIN [N MIN ...]
 at_least() { while [ $# -ge 2 ]; do [ "$1" -ge "$2" ] || return 1; shift 2; done; }
 

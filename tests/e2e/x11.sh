@@ -35,11 +35,6 @@ status_and_error() {
 # Waits for the saver's window and a tour inside $2 (default the primary monitor); shot in $1.
 frames() { wait_window "$SAVER" 10 "$PID" && poll 5 shows_tour "$1" "${2:-$PRIMARY}"; }
 shows_tour() { shot "$1" && [ "$(count_colour "$1" "$2" 00ff00)" -ge 50 ]; }
-# The region WxH at X,Y of window WIN, on the screen.
-in_window() {
-  xwininfo -id "$WIN" | awk -v x="$1" -v y="$2" '/Absolute upper-left X/ { x += $4 } /Absolute upper-left Y/ { y += $4 }
-    END { print "'"$3"'+" x "+" y }'
-}
 
 echo "# arguments, and no display"
 check "--help: usage on stdout" sh -c "'$ROVANEL' --help | grep -q '^usage: rovanel'"
