@@ -13,20 +13,18 @@ e2e_cleanup() {
   for pid in $E2E_PIDS; do wait "$pid" 2>/dev/null || true; done
   rm -rf "$E2E_TMP"
 }
-# Remembers a background process to stop at the end.
-e2e_track() { E2E_PIDS="$E2E_PIDS $1"; }
+# spawn VAR COMMAND...: runs the command in the background, to be stopped at the end; VAR: its id.
+spawn() { sp_var=$1; shift; "$@" & eval "$sp_var=\$!"; E2E_PIDS="$E2E_PIDS $!"; }
 
-# x_server PROGRAM ARGS...: an X server on a free display (it keeps its settings when its last
-# client leaves); sets DISPLAY and X_PID once it answers.
+# x_server PROGRAM ARGS...: an X server on a free display, keeping its settings when its last
+# client leaves; sets DISPLAY and X_PID once it answers.
 x_server() {
   n=90
   while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
   export DISPLAY=":$n"
   x_server_name=$1
   shift
-  "$x_server_name" "$DISPLAY" "$@" -nolisten tcp -noreset >"$E2E_TMP/$x_server_name.log" 2>&1 &
-  X_PID=$!
-  e2e_track "$X_PID"
+  spawn X_PID "$x_server_name" "$DISPLAY" "$@" -nolisten tcp -noreset >"$E2E_TMP/$x_server_name.log" 2>&1
   poll 10 quiet xdpyinfo || { echo "no X server on $DISPLAY"; cat "$E2E_TMP/$x_server_name.log"; return 1; }
 }
 xvfb_start() { x_server Xvfb -screen 0 "${1:-1024x768}x24"; }
@@ -72,9 +70,7 @@ xss_start() {
     "grabDesktopImages: False" "programs: $XSS_HACK $*" >"$XSS_HOME/.xscreensaver"
   chown -R "$XSS_USER:" "$XSS_HOME"
   xhost "+si:localuser:$XSS_USER" >/dev/null
-  xss_exec xscreensaver -no-splash -verbose >"$E2E_TMP/xss.log" 2>&1 &
-  XSS_PID=$!
-  e2e_track "$XSS_PID"
+  spawn XSS_PID xss_exec xscreensaver -no-splash -verbose >"$E2E_TMP/xss.log" 2>&1
   poll 10 quiet xss_command -time || { echo "xscreensaver did not start"; cat "$E2E_TMP/xss.log"; return 1; }
 }
 xss_command() { (xss_exec xscreensaver-command "$@"); }
@@ -95,8 +91,8 @@ pixels_outside() {
   convert "$1" -fill black -draw "rectangle $4,$5 $(($4 + $2 - 1)),$(($5 + $3 - 1))" \
     -fill white +opaque black -format '%[fx:round(mean*w*h)]' info:
 }
-# frame_ok FILE WxH+X+Y SCALE: a frame in the monitor WxH+X+Y, nothing outside it, at SCALE: a
-# green tour, the red scale bar in its corner, the white status text at the top left.
+# frame_ok FILE WxH+X+Y SCALE: a frame at SCALE in that monitor and nothing outside it: a green
+# tour, the red scale bar in its corner, the white status text at the top left.
 frame_ok() {
   w=${2%%x*} s=$3 x=${2#*+}
   x=${x%+*}
@@ -104,8 +100,8 @@ frame_ok() {
     "$(count_colour "$1" "$((200 * s))x$((60 * s))+$((x + w - 200 * s))+$((22 * s))" FF0000)" $((101 * s)) &&
     [ "$(pixels_outside "$1" "$2")" = 0 ]
 }
-# readable FILE REGION...: each region WxH+X+Y of the screenshot shows dark text: its glyphs (cut
-# at empty columns) come in many shapes, where boxes for missing glyphs are one shape again and again.
+# readable FILE REGION...: each region WxH+X+Y shows dark text, its glyphs (cut at empty columns)
+# of many shapes: boxes for missing glyphs would be one shape again and again.
 readable() {
   rd_file=$1
   shift
@@ -131,6 +127,13 @@ in_window() {
     /Absolute upper-left Y/ { y += $4 } /Width:/ { w = $2 } /Height:/ { h = $2 }
     END { split(c, cs, "x"); b = cs[1] ? (w - cs[1]) / 2 : 0; print r "+" x + b "+" y + (cs[2] ? h - cs[2] - b : 0) }'
 }
+# dialog_readable FILE DPI: the settings dialog (WIN) shows its labels' texts where they lie at DPI.
+dialog_readable() {
+  d=$2 c=$((340 * $2 / 96))x$((246 * $2 / 96))
+  readable "$1" "$(in_window $((56 * d / 96)) $((8 * d / 96)) $((185 * d / 96))x$((30 * d / 96)) $c)" \
+    "$(in_window $((104 * d / 96)) $((88 * d / 96)) $((169 * d / 96))x$((25 * d / 96)) $c)" \
+    "$(in_window $((144 * d / 96)) $((136 * d / 96)) $((121 * d / 96))x$((25 * d / 96)) $c)"
+}
 # at_least N MIN [N MIN ...]
 at_least() { while [ $# -ge 2 ]; do [ "$1" -ge "$2" ] || return 1; shift 2; done; }
 
@@ -146,7 +149,7 @@ poll() {
   done
 }
 # Waits up to $2 seconds (default 10) for child $1 to end; STATUS: its status, or "running". Not
-# in $(...): only this shell can reap its children, and until then they look alive.
+# in $(...): only this shell can reap its children.
 wait_status() {
   STATUS=running
   poll "${2:-10}" eval "! kill -0 $1 2>/dev/null" || return 0
@@ -186,7 +189,6 @@ same_run() {
 }
 quiet() { "$@" >>"$E2E_TMP/quiet.log" 2>&1; }
 
-pass() { echo "ok   $*"; }
 fail() { echo "FAIL $*"; E2E_FAILURES=$((E2E_FAILURES + 1)); }
-check() { desc=$1; shift; if "$@"; then pass "$desc"; else fail "$desc"; fi; }
+check() { desc=$1; shift; if "$@"; then echo "ok   $desc"; else fail "$desc"; fi; }
 e2e_finish() { [ "$E2E_FAILURES" -eq 0 ] || { echo "$E2E_FAILURES failed"; exit 1; }; }

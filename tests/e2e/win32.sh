@@ -1,17 +1,13 @@
 #!/bin/sh
-# End-to-end tests of the Windows face under Wine, in a private WINEPREFIX on a two-monitor Xorg
-# (dummy driver; the primary monitor right of the other, at negative coordinates for Windows):
-# Rovanel.scr's show on the primary monitor and every way it ends (input, WM_CLOSE, the
-# session's end, SIGKILL), second instances, the dialog and the message box; at 192 dpi in Xvfb;
-# rovanel-headless.exe against the golden traces; the installer and the zip.
-#   win32.sh ROVANEL_SCR HEADLESS_EXE HEADLESS [SETUP_EXE ZIP]
-# Screenshots in $E2E_SHOTS (default /tmp/rovanel-e2e-win32).
+# Rovanel.scr under Wine end to end, on a two-monitor Xorg (the primary right of the other, at
+# negative coordinates for Windows) and at 192 dpi in Xvfb: the show and every way it ends, second
+# instances, the dialog and the message box; rovanel-headless.exe's golden traces; the packages.
+#   win32.sh ROVANEL_SCR HEADLESS_EXE HEADLESS [SETUP_EXE ZIP]   (screenshots in $E2E_SHOTS)
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/lib.sh"
 [ $# -ge 3 ] || { echo "usage: win32.sh ROVANEL_SCR HEADLESS_EXE HEADLESS [SETUP_EXE ZIP]" >&2; exit 2; }
 scr=$(realpath "$1") headless_exe=$(realpath "$2") HEADLESS=$(realpath "$3")
-export HEADLESS  # for same_run
 setup=${4:+$(realpath "$4")} zip=${5:+$(realpath "$5")}
 shots=${E2E_SHOTS:-/tmp/rovanel-e2e-win32}
 mkdir -p "$shots"
@@ -21,9 +17,8 @@ e2e_init
 # Wine keeps the monitors it finds when the prefix is made: the layout comes first.
 xorg_start left || exit 1
 primary=1024x768+800+0
-# The prefix: no Mono or Gecko (their installers would ask to download them), unmanaged windows
-# (closing a managed one waits 2 s for a window manager), a Japanese font for the system's
-# dialogs. Its wine server runs until the end.
+# The prefix: no Mono or Gecko (their installers would download them), unmanaged windows (closing
+# a managed one waits 2 s for a window manager), a Japanese font for the system's dialogs.
 export WINEPREFIX="$E2E_TMP/wineprefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 trap 'wineserver -k 2>/dev/null; e2e_cleanup' EXIT
 mkdir -p "$WINEPREFIX"
@@ -34,19 +29,10 @@ quiet wine regedit /S "$E2E_TMP/prefix.reg"
 # Starts a Windows program in the background, its output to OUT; sets PID.
 wine_start() {
   OUT=$E2E_TMP/out.$(now_ms)
-  wine "$@" >"$OUT" 2>>"$E2E_TMP/wine.log" &
-  PID=$!
-  e2e_track "$PID"
+  spawn PID wine "$@" >"$OUT" 2>>"$E2E_TMP/wine.log"
 }
 wine_run() { wine "$@" 2>>"$E2E_TMP/wine.log" | tr -d '\r'; }
 flag() { xset q | awk '/timeout:/ { print $2 }'; }
-# The dialog's labels show readable text in screenshot $1 at scale $2.
-dialog_readable() {
-  s=$2 c=$((340 * $2))x$((246 * $2))
-  readable "$1" "$(in_window $((56 * s)) $((8 * s)) $((185 * s))x$((30 * s)) $c)" \
-    "$(in_window $((104 * s)) $((88 * s)) $((169 * s))x$((25 * s)) $c)" "$(in_window $((144 * s)) $((136 * s)) $((121 * s))x$((25 * s)) $c)"
-}
-
 echo "# a preview ends at once and shows nothing"
 WINEDEBUG=-all,+win wine "$scr" /p 472 >"$E2E_TMP/preview.log" 2>&1
 check "'/p 472' ends with status 0" [ $? = 0 ]
@@ -97,7 +83,7 @@ check "after SIGKILL a new one starts, and a key in a busy problem ends it ($DEL
 echo "# the settings dialog and the message box"
 wine_start "$scr"
 wait_window "$dialog" 30 && sleep 0.5 && shot "$shots/dialog.png"
-check "the dialog's labels are readable" dialog_readable "$shots/dialog.png" 1
+check "the dialog's labels are readable" dialog_readable "$shots/dialog.png" 96
 ends_by "Enter" xdotool key Return
 wine_start "$scr" /c:472
 wait_window "$dialog" 30 && sleep 0.5
@@ -120,7 +106,7 @@ check "the bar two pixels thick" [ "$(count_colour "$shots/dpi-192.png" 1x400+36
 ends_by "a key" xdotool key x
 wine_start "$scr" /c
 wait_window "$dialog" 30 && sleep 0.5 && shot "$shots/dialog-192.png"
-check "the dialog's labels are readable, where twice as large they lie" dialog_readable "$shots/dialog-192.png" 2
+check "the dialog's labels are readable, where twice as large they lie" dialog_readable "$shots/dialog-192.png" 192
 ends_by "Enter" xdotool key Return
 quiet wine reg delete "$desktop" /v LogPixels /f
 
