@@ -171,6 +171,8 @@ ends_within() {
 # wait_window TITLE [SECONDS [PID]]: waits for a visible window so titled (of PID); sets WIN.
 wait_window() { poll "${2:-10}" find_window "$1" "${3:-}"; }
 find_window() { WIN=$(xdotool search --all --onlyvisible ${2:+--pid "$2"} --name "^$1\$" 2>/dev/null | head -n 1) && [ -n "$WIN" ]; }
+# ends_at_once WHAT [SECONDS]: PID ends by itself with status 0 within SECONDS (default 2).
+ends_at_once() { wait_status "$PID" "${2:-2}"; check "$1 ends at once ($STATUS)" [ "$STATUS" = 0 ]; }
 # ends_by WHAT COMMAND...: checks that the command (input, a signal) ends PID with status 0
 # within 500 ms; DELAYS gathers the delays.
 ends_by() {

@@ -70,8 +70,7 @@ first=$PID
 wait_window "$saver" 30 && sleep 1
 for argument in /s /c /a; do
   wine_start "$scr" "$argument"
-  wait_status "$PID" 30
-  check "a second instance, $argument, ends at once ($STATUS)" [ "$STATUS" = 0 ]
+  ends_at_once "a second instance, $argument," 30
 done
 kill -KILL "$first"
 wait_status "$first" 10
