@@ -2,10 +2,10 @@
 # rovanel on X11 end to end, driven by xdotool: high DPI in Xvfb; on a two-monitor Xorg (dummy
 # driver) the show, every kind of input, second instances, the dialogs, embedded runs, faults and
 # the real XScreenSaver daemon, running the installed Debian package if given.
-#   x11.sh ROVANEL HEADLESS XPROBE [DEB]     (screenshots in $E2E_SHOTS, default /tmp/rovanel-e2e)
+#   x11.sh ROVANEL HEADLESS XCLOSE [DEB]     (screenshots in $E2E_SHOTS, default /tmp/rovanel-e2e)
 set -u
-[ $# -ge 3 ] || { echo "usage: x11.sh ROVANEL HEADLESS XPROBE [DEB]" >&2; exit 2; }
-ROVANEL=$(realpath "$1") HEADLESS=$(realpath "$2") XPROBE=$(realpath "$3") DEB=${4:+$(realpath "$4")}
+[ $# -ge 3 ] || { echo "usage: x11.sh ROVANEL HEADLESS XCLOSE [DEB]" >&2; exit 2; }
+ROVANEL=$(realpath "$1") HEADLESS=$(realpath "$2") XCLOSE=$(realpath "$3") DEB=${4:+$(realpath "$4")}
 . "$(dirname "$0")/lib.sh"
 e2e_init
 SHOTS=${E2E_SHOTS:-/tmp/rovanel-e2e}
@@ -73,7 +73,7 @@ xorg_start right || exit 1
 echo "# two monitors: $(monitors | tr '\n' ' '); the show on the primary one, input anywhere"
 xset s 1  # the server would blank after a second without input
 xset q >"$E2E_TMP/xset-before"
-check "control: the server's own saver starts when idle" poll 3 eval '[ "$("$XPROBE" screensaver)" = on ]'
+check "control: the server's own saver starts when idle" poll 3 eval '[ "$(xssstate -s)" = on ]'
 xset s reset
 ROVANEL_SEED=319 ROVANEL_TRACE=1 start /S
 first=$PID
@@ -81,7 +81,7 @@ frames "$SHOTS/saver.png"
 check "the frame lies in the primary monitor, the other black" frame_ok "$SHOTS/saver.png" $PRIMARY 1
 check "the same run as rovanel-headless at the primary monitor's size" same_run 1024x768
 sleep 1.5
-check "the server's blanking suspended" [ "$("$XPROBE" screensaver)" != on ]
+check "the server's blanking suspended" [ "$(xssstate -s)" != on ]
 for args in /s /c /a ""; do
   # shellcheck disable=SC2086
   start $args
@@ -93,7 +93,7 @@ sleep 1
 check "the first mouse move only records" kill -0 "$PID"
 ends_by "a move over the other monitor" xdotool mousemove 1300 300
 check "xset q as before" eval 'xset q | cmp -s "$E2E_TMP/xset-before" -'
-check "the server's blanking works again" poll 3 eval '[ "$("$XPROBE" screensaver)" = on ]'
+check "the server's blanking works again" poll 3 eval '[ "$(xssstate -s)" = on ]'
 xset s default
 xset q >"$E2E_TMP/xset-before"
 changed=""
@@ -158,18 +158,19 @@ if wait_window "$DIALOG" 10 "$PID"; then
 fi
 start /C 472
 wait_window "$DIALOG" 10 "$PID"
-ends_by "'/C 472', the dialog's close box" "$XPROBE" close "$WIN"
+ends_by "'/C 472', the dialog's close box" "$XCLOSE" "$WIN"
 start /a 472
 wait_window Rovanel 10 "$PID" && shot "$SHOTS/message.png"
 check "the message box's text" readable "$SHOTS/message.png" "$(in_window 0 0 300x40)"
 xdotool windowfocus --sync "$WIN"
 ends_by "the message box, Enter" xdotool key Return
 
-echo "# embedded in a window of another client, a standalone saver beside it"
-spawn PID "$XPROBE" window 400x300+50+200 >"$E2E_TMP/host"
+echo "# embedded in xev's window, a standalone saver beside it"
+spawn PID xev -geometry 400x300+50+200 >"$E2E_TMP/host"
 host=$PID
 sleep 0.5
-start -window-id "$(printf %d "$(cat "$E2E_TMP/host")")"  # decimal; XScreenSaver writes hex
+host_id=$(awk '/^Outer window is/ { print $4; exit }' FS='[ ,]+' "$E2E_TMP/host")
+start -window-id "$(printf %d "$host_id")"  # decimal; XScreenSaver writes hex
 embedded=$PID err=$ERR
 check "it animates in the window" poll 5 shows_tour "$SHOTS/embedded.png" 400x300+50+200
 check "and only there" [ "$(pixels_outside "$SHOTS/embedded.png" 400x300+50+200)" = 0 ]
