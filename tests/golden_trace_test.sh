@@ -1,7 +1,6 @@
 #!/bin/sh
-# golden_trace_test.sh COMMAND...: each line of golden_traces.txt is the SHA-256 of the trace that
-# the plain full-rescan crossing removal gave for those arguments; rovanel-headless (COMMAND) must
-# still give it, to the last bit.
+# golden_trace_test.sh COMMAND...: rovanel-headless (COMMAND) still gives, to the last bit, each
+# trace of golden_traces.txt: the SHA-256 of what the plain full-rescan crossing removal gave.
 set -eu
 status=0
 while read -r sum args; do

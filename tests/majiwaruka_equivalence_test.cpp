@@ -66,9 +66,8 @@ Run remove_crossings(const std::vector<Point>& points, std::int16_t type) {
   };
 }
 
-// Random tours, and tours of distinct points on a small grid: many collinear edges, ends touching
-// other edges, equal lengths, where the crossing test's asymmetries show. The wide grid is far
-// beyond any screen, where crossing removal falls back on the test's own divisions.
+// Random tours, and grid tours (collinear edges, touching ends, equal lengths: the crossing test's
+// asymmetries); the wide grid lies beyond any screen, where the test's own divisions are used.
 TEST(MajiwarukaEquivalence, RandomAndGridToursOfEverySizeAndType) {
   Mt19937Source random(77);
   for (int n = 4; n <= 49; ++n) {

@@ -35,8 +35,7 @@ struct DrawProbe : Solver {
 };
 
 std::vector<Point> sorted(std::vector<Point> v) {
-  std::sort(v.begin(), v.end(),
-            [](const Point& a, const Point& b) { return a.x != b.x ? a.x < b.x : a.y < b.y; });
+  std::sort(v.begin(), v.end());
   return v;
 }
 

@@ -22,8 +22,6 @@ TEST(Random, ADrawIsNeverOneSoAChoiceStaysInRange) {
   for (int k = 1; k <= 50; ++k) {
     EXPECT_EQ(static_cast<int>(static_cast<double>(top) * k), k - 1);
   }
-  // A float conversion of all 32 bits would round the largest outputs up to 1.
-  EXPECT_EQ(static_cast<float>(0xFFFFFFFFu) * 0x1p-32f, 1.0f);
 }
 
 TEST(Majiwaru, CrossingTableWithTouchingEndsInBothOrientationsAndAZeroDivisor) {
@@ -84,9 +82,8 @@ TEST_F(Fixture, FourPointWindowsWrapAndTieToTheLastBit) {
       // Six points whose first improving window starts at position 4 or 5.
       {{{8, 20}, {11, 13}, {11, 5}, {14, 11}, {10, 16}, {4, 16}}, 5, 0},
       {{{13, 13}, {18, 20}, {17, 11}, {14, 4}, {5, 19}, {12, 18}}, 0, 1},
-      // Four points: windows (2,3,0,1) and (3,0,1,2) compare the same edges as windows (0,1,2,3)
-      // and (1,2,3,0), summed in another order, so only a tie in the last bit lets them be the
-      // first to improve.
+      // Four points: windows (2,3,0,1) and (3,0,1,2) sum the same edges as (0,1,2,3) and
+      // (1,2,3,0) in another order; only a tie in the last bit lets them improve first.
       {{{41, 19}, {50, 83}, {6, 9}, {68, -7.6584510345606605}}, 3, 0},
       {{{15, 28}, {80, 80}, {74, 7}, {73, 8.546204924672596}}, 0, 1},
   };

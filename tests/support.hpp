@@ -2,6 +2,7 @@
 #pragma once
 
 #include <algorithm>
+#include <compare>
 #include <ostream>
 #include <utility>
 #include <vector>
@@ -45,7 +46,7 @@ class QuietHost : public DriverHost {
 
 struct Point {
   double x, y;
-  bool operator==(const Point&) const = default;
+  auto operator<=>(const Point&) const = default;
 };
 inline void PrintTo(const Point& p, std::ostream* os) {
   *os << "(" << p.x << ", " << p.y << ")";

@@ -77,7 +77,6 @@ xss_command() { (xss_exec xscreensaver-command "$@"); }
 # The running hacks (ended ones may linger as zombies).
 xss_hacks() { ps -u "$XSS_USER" -o pid=,stat=,comm= | awk -v h="$XSS_HACK" '$2 !~ /^Z/ && $3 == h { print $1 }'; }
 
-# Screenshot of the whole screen as PNG.
 shot() { import -window root "$1"; }
 # Pixels of colour RRGGBB (not black) in region WxH+X+Y of a screenshot.
 count_colour() {
