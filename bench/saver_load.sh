@@ -36,12 +36,10 @@ for size in 1920x1080 3840x2160; do
   xvfb_start "$size"
   if [ -n "$wine" ]; then
     wineboot -i >/dev/null 2>&1
-    wine "$SAVER" /s >/dev/null 2>&1 &
+    spawn pid wine "$SAVER" /s >/dev/null 2>&1
   else
-    "$SAVER" /s &
+    spawn pid "$SAVER" /s
   fi
-  pid=$!
-  e2e_track "$pid"
   sleep 10
   rss_start=$(awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status")
   s0=$(saver_ticks) x0=$(server_ticks) t0=$(now_ms)
@@ -61,9 +59,7 @@ xvfb_start 1920x1080
 delays=""
 over=0
 for trial in $(seq 1 20); do
-  ROVANEL_SEED=319 "$SAVER" /s &
-  pid=$!
-  e2e_track "$pid"
+  spawn pid env ROVANEL_SEED=319 "$SAVER" /s
   sleep 1.5
   case $((trial % 3)) in
     1) xdotool mousemove 300 300; sleep 0.3; input="xdotool mousemove 310 305" ;;

@@ -9,9 +9,7 @@ total=${2:-3600}
 e2e_init
 export NO_AT_BRIDGE=1
 xvfb_start 1920x1080
-"$SAVER" /s &
-pid=$!
-e2e_track "$pid"
+spawn pid "$SAVER" /s
 elapsed=0
 while [ "$elapsed" -lt "$total" ]; do
   sleep 60

@@ -42,7 +42,7 @@ void frmTsp::yield() {
   if (solver_.iter == solver_.maxiter + 1) {
     problem_done();
   }
-  if (pacing_.pump_due(Pacing::Clock::now())) {
+  if (pacing_.pump_due()) {
     window_.pump_events(*this);
   }
 }

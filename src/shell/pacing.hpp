@@ -16,6 +16,8 @@ class Pacing {
   // Every yield pumps, no frame waits.
   static Pacing unpaced() { return Pacing(Clock::duration::zero(), Clock::duration::zero()); }
 
+  // Whether a yield now should pump events. Unpaced, every yield pumps and the clock goes unread.
+  bool pump_due() { return pump_interval_ == Clock::duration::zero() || pump_due(Clock::now()); }
   // Whether a yield at this moment should pump events; if so, counts it as done.
   bool pump_due(Clock::time_point now) {
     if (now - last_pump_ < pump_interval_) {

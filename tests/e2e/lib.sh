@@ -90,12 +90,14 @@ pixels_outside() {
   convert "$1" -fill black -draw "rectangle $4,$5 $(($4 + $2 - 1)),$(($5 + $3 - 1))" \
     -fill white +opaque black -format '%[fx:round(mean*w*h)]' info:
 }
+# A green tour (50 pixels or more) in region WxH+X+Y of screenshot $1.
+has_tour() { [ "$(count_colour "$1" "$2" 00FF00)" -ge 50 ]; }
 # frame_ok FILE WxH+X+Y SCALE: a frame at SCALE in that monitor and nothing outside it: a green
 # tour, the red scale bar in its corner, the white status text at the top left.
 frame_ok() {
   w=${2%%x*} s=$3 x=${2#*+}
   x=${x%+*}
-  at_least "$(count_colour "$1" "$2" 00FF00)" 50 "$(count_colour "$1" "$((510 * s))x$((25 * s))+$x+0" FFFFFF)" $((60 * s)) \
+  has_tour "$1" "$2" && at_least "$(count_colour "$1" "$((510 * s))x$((25 * s))+$x+0" FFFFFF)" $((60 * s)) \
     "$(count_colour "$1" "$((200 * s))x$((60 * s))+$((x + w - 200 * s))+$((22 * s))" FF0000)" $((101 * s)) &&
     [ "$(pixels_outside "$1" "$2")" = 0 ]
 }

@@ -28,7 +28,7 @@ status_and_error() {
 }
 # Waits for the saver's window and a tour inside $2 (default the primary monitor); shot in $1.
 frames() { wait_window "$SAVER" 10 "$PID" && poll 5 shows_tour "$1" "${2:-$PRIMARY}"; }
-shows_tour() { shot "$1" && [ "$(count_colour "$1" "$2" 00ff00)" -ge 50 ]; }
+shows_tour() { shot "$1" && has_tour "$1" "$2"; }
 
 echo "# arguments, and no display"
 check "--help: usage on stdout" sh -c "'$ROVANEL' --help | grep -q '^usage: rovanel'"
@@ -205,7 +205,7 @@ every_monitor_shows() {
     # shellcheck disable=SC2046
     set -- "$1" $(echo "$m" | tr 'x+' '  ')
     if [ "$(count_colour "$1" "${2}x$(($3 - 80))+$4+$(($5 + 80))" FF0000)" -ge 100 ]; then echo error
-    elif [ "$(count_colour "$1" "$m" 00FF00)" -ge 50 ]; then echo show; else echo blank; fi
+    elif has_tour "$1" "$m"; then echo show; else echo blank; fi
   done | tr '\n' ' ')
   [ "$STATES" = "show show " ]
 }
