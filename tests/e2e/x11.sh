@@ -168,12 +168,13 @@ ends_by "the message box, Enter" xdotool key Return
 echo "# embedded in xev's window, a standalone saver beside it"
 spawn PID xev -geometry 400x300+50+200 >"$E2E_TMP/host"
 host=$PID
-sleep 0.5
-host_id=$(awk '/^Outer window is/ { print $4; exit }' FS='[ ,]+' "$E2E_TMP/host")
-start -window-id "$(printf %d "$host_id")"  # decimal; XScreenSaver writes hex
+poll 5 grep -q '^Outer window is' "$E2E_TMP/host"
+WIN=$(awk '/^Outer window is/ { print $4; exit }' FS='[ ,]+' "$E2E_TMP/host")
+inside=400x300+52+202  # within xev's 2-pixel border
+start -window-id "$(printf %d "$WIN")"  # decimal; XScreenSaver writes hex
 embedded=$PID err=$ERR
-check "it animates in the window" poll 5 shows_tour "$SHOTS/embedded.png" 400x300+50+200
-check "and only there" [ "$(pixels_outside "$SHOTS/embedded.png" 400x300+50+200)" = 0 ]
+check "it animates in the window" poll 5 shows_tour "$SHOTS/embedded.png" "$inside"
+check "and only there" [ "$(pixels_outside "$SHOTS/embedded.png" "$inside")" = 0 ]
 xdotool key x mousemove 600 600 mousemove 620 610 click 1
 sleep 0.5
 check "input belongs to the host" kill -0 "$embedded"
