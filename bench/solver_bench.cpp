@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "reference/plain_majiwaruka.hpp"
-#include "support.hpp"
 #include "solver/solver.hpp"
+#include "support.hpp"
 
 namespace rovanel {
 namespace {
