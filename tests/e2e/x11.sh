@@ -168,10 +168,9 @@ ends_by "the message box, Enter" xdotool key Return
 echo "# embedded in xev's window, a standalone saver beside it"
 spawn PID xev -geometry 400x300+50+200 >"$E2E_TMP/host"
 host=$PID
-poll 5 grep -q '^Outer window is' "$E2E_TMP/host"
-WIN=$(awk '/^Outer window is/ { print $4; exit }' FS='[ ,]+' "$E2E_TMP/host")
+wait_window "Event Tester" 5
 inside=400x300+52+202  # within xev's 2-pixel border
-start -window-id "$(printf %d "$WIN")"  # decimal; XScreenSaver writes hex
+start -window-id "$WIN"  # decimal; XScreenSaver writes hex
 embedded=$PID err=$ERR
 check "it animates in the window" poll 5 shows_tour "$SHOTS/embedded.png" "$inside"
 check "and only there" [ "$(pixels_outside "$SHOTS/embedded.png" "$inside")" = 0 ]
