@@ -27,8 +27,8 @@ void BM_repaint_frame(benchmark::State& state) {
     s.x[i] = s.bestx[i] = random.next() * (width - 30.0) + 15.0;
     s.y[i] = s.besty[i] = random.next() * (height - 30.0) + 15.0;
   }
-  Scene scene(static_cast<float>(width));
-  paint(s, scene);
+  Scene scene;
+  paint(s, static_cast<float>(width), scene);
   for (auto _ : state) {
     Renderer().render(scene, canvas);
   }

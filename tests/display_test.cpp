@@ -56,9 +56,9 @@ TEST(Frames, ShowEveryElementInItsColourTheLabelOnTopAndTheSameTourAtTwiceTheSca
     s.bestx[i] = best[i].x;
     s.besty[i] = best[i].y;
   }
-  Scene scene(1024);
+  Scene scene;
   scene.label.left = 50.4f;
-  paint(s, scene);
+  paint(s, 1024, scene);
   Frame frame(1024, 768);
   frame.show(scene);
   EXPECT_EQ(frame.at(350, 305), kGreen);   // on the edge (0,10)-(700,600)
@@ -94,7 +94,7 @@ TEST(Frames, ShowEveryElementInItsColourTheLabelOnTopAndTheSameTourAtTwiceTheSca
   // The other end of the bar's range; after a clear only the label is left.
   s.barx = 49;
   s.bary = 49;
-  paint(s, scene);
+  paint(s, 1024, scene);
   frame.show(scene);
   EXPECT_EQ(frame.at(873, 79) & frame.at(973, 74), kRed);
   scene.clear();
@@ -122,12 +122,12 @@ TEST(Frames, CaptionWritesTheValuesAsTheGeneralConversionDoes) {
 struct TwoWays final : QuietHost {
   explicit TwoWays(float s) : scale(s), changed(640, 480, s) {}
   void yield() override {
-    if (solver->iter == solver->maxiter + 1 && ++problems == 2) {
+    if (solver->problem_finished() && ++problems == 2) {
       solver->quitflag = -1;
     }
   }
   void repaint() override {
-    paint(*solver, scene);
+    paint(*solver, 640, scene);
     show();
   }
   void place_label(float left, float top) override {
@@ -148,7 +148,7 @@ struct TwoWays final : QuietHost {
   float scale;
   int problems = 0;
   long frames = 0;
-  Scene scene{640};
+  Scene scene;
   Frame changed;
 };
 

@@ -1,6 +1,8 @@
 // The shell: start-up dispatch as a table, the input rules, and the form driving a window.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 
@@ -21,6 +23,7 @@ struct RecordingWindow final : SaverWindow, Surface {
   long pumps = 0, waits = 0;
   int shapes = 0;
   std::function<void(frmTsp&, long)> on_pump = [](frmTsp& form, long) { form.key_down(); };
+  std::function<void()> on_end = [] {};
 
   Surface& surface() override { return *this; }
   ScreenSize screen_size() override { return {800, 600}; }
@@ -38,7 +41,10 @@ struct RecordingWindow final : SaverWindow, Surface {
   void begin(const Damage&) override { shapes = 0; }
   void draw(const Shape&) override { ++shapes; }
   void draw_label(const Label&) override {}
-  void end(const Damage&) override { calls.push_back("present " + std::to_string(shapes)); }
+  void end(const Damage&) override {
+    calls.push_back("present " + std::to_string(shapes));
+    on_end();
+  }
 };
 
 struct RecordingSystem final : WindowSystem {
@@ -134,13 +140,50 @@ TEST(FrmTsp, FramesWaitForTheirTurnOnlyUntilTheSaverStops) {
   EXPECT_LE(window.waits, 1);
   EXPECT_EQ(window.calls.back(), "end");
   using namespace std::chrono_literals;
-  Pacing pacing;
   const auto t0 = Pacing::Clock::time_point{} + 10s;
-  pacing.presented(t0);
-  EXPECT_EQ(pacing.frame_wait(t0 + 10ms, false), Pacing::kFrameInterval - 10ms);
-  EXPECT_EQ(pacing.frame_wait(t0 + 10ms, true), Pacing::Clock::duration::zero());
+  for (const auto& [improvement, hold] : {std::pair{false, Pacing::Clock::duration(33334us)},
+                                          {true, Pacing::Clock::duration(200ms)}}) {
+    Pacing pacing, unpaced = Pacing::unpaced();
+    pacing.presented(t0, improvement);
+    unpaced.presented(t0, improvement);
+    EXPECT_EQ(pacing.frame_wait(t0 + 10ms, false), hold - 10ms);
+    EXPECT_EQ(pacing.frame_wait(t0 + hold, false), 0s);
+    EXPECT_EQ(pacing.frame_wait(t0 + 10ms, true), 0s);
+    EXPECT_EQ(unpaced.frame_wait(t0, false), 0s);
+  }
+  Pacing pacing;
   EXPECT_TRUE(pacing.pump_due(t0));
   EXPECT_FALSE(pacing.pump_due(t0 + 999us));
+}
+
+// Each better tour is one frame held as an improvement, and nothing else is; a trace that cannot
+// be written says so once and the show goes on.
+TEST(FrmTsp, EveryImprovementAndNothingElseIsHeldAndAFailedTraceStopsOnlyTheTrace) {
+  RecordingWindow window;
+  long improvements = 0, problems = 0;
+  std::int32_t counted = 0;
+  Mt19937Source random(7);
+  frmTsp form(window, random, Pacing::unpaced());
+  window.on_pump = [&](frmTsp& f, long) {
+    if (f.solver().problem_finished()) {
+      counted += f.solver().counter2;
+      if (++problems == 2) {
+        f.stop();
+      }
+    }
+  };
+  window.on_end = [&] { improvements += form.presenting_improvement() ? 1 : 0; };
+  std::vector<int> errors;
+  std::FILE* full = std::fopen("/dev/full", "w");
+  ASSERT_NE(full, nullptr);
+  std::setvbuf(full, nullptr, _IONBF, 0);
+  form.trace_to(full, [&errors](int error) { errors.push_back(error); });
+  form.solver().force_problem(20, 1);
+  form.load();
+  std::fclose(full);
+  EXPECT_GT(counted, 20);
+  EXPECT_EQ(improvements, counted);
+  EXPECT_EQ(errors, std::vector<int>{ENOSPC});
 }
 
 }  // namespace

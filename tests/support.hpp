@@ -32,7 +32,7 @@ class QuietHost : public DriverHost {
   void start_saver() override {}
   void redraw_now() override {}
   void yield() override {
-    if (solver != nullptr && solver->iter == solver->maxiter + 1) {
+    if (solver != nullptr && solver->problem_finished()) {
       solver->quitflag = -1;
     }
   }

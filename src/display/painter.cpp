@@ -35,7 +35,7 @@ std::string status_caption(const TourState& s) {
          " time=" + std::to_string(s.maxiter - s.iter);
 }
 
-void paint(const TourState& s, Scene& scene) {
+void paint(const TourState& s, float screen_width, Scene& scene) {
   scene.set_text_colour(kWhite);
   scene.label.text = kWhite;
   scene.label.back = kBlack;
@@ -61,7 +61,7 @@ void paint(const TourState& s, Scene& scene) {
   }
 
   // The scale bar: x in single precision, y as whole numbers.
-  const float w = scene.screen_width();
+  const float w = screen_width;
   const float left = w + static_cast<float>(s.barx) - 200.0f;
   const float right = w + static_cast<float>(s.barx) - 100.0f;
   const auto bar_y = static_cast<float>(s.bary + 30);

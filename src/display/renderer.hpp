@@ -16,6 +16,9 @@ class Renderer {
  public:
   // Draws the scene; the first frame is drawn whole.
   void render(const Scene& scene, Surface& surface);
+  // The next frame is drawn whole: the surface holds nothing of the last one (it is new, or of
+  // another size).
+  void redraw_all() { shown_.reset(); }
 
  private:
   // The boxes of the shapes that came or went, and of the label if it changed.

@@ -58,8 +58,6 @@ struct Label {
 // texts start from, a text colour, and the label that clearing leaves alone.
 class Scene {
  public:
-  explicit Scene(float screen_width = 0) : screen_width_(screen_width) {}
-
   void set_text_colour(Colour c) { text_colour_ = c; }
   // Erases the drawing and moves the current position to the origin.
   void clear() {
@@ -81,13 +79,11 @@ class Scene {
     shapes_.push_back({Shape::Kind::kText, text_colour_, cur_x_, cur_y_, 0, 0, literal});
   }
 
-  float screen_width() const { return screen_width_; }
   const std::vector<Shape>& shapes() const { return shapes_; }
 
   Label label;
 
  private:
-  float screen_width_;
   std::vector<Shape> shapes_;
   Colour text_colour_ = kBlack;
   float cur_x_ = 0;

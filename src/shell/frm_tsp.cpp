@@ -1,7 +1,10 @@
 #include "shell/frm_tsp.hpp"
 
+#include <cerrno>
 #include <cmath>
+#include <cstdarg>
 #include <cstdlib>
+#include <cstring>
 
 #include "display/painter.hpp"
 #include "shell/seed.hpp"
@@ -9,10 +12,7 @@
 namespace rovanel {
 
 frmTsp::frmTsp(SaverWindow& window, RandomSource& random, Pacing pacing)
-    : window_(window),
-      solver_(random, *this),
-      scene_(static_cast<float>(window.screen_size().width)),
-      pacing_(pacing) {}
+    : window_(window), solver_(random, *this), pacing_(pacing) {}
 
 void frmTsp::mouse_move(float x, float y) {
   // To the nearest whole pixel, a half to the even neighbour.
@@ -32,14 +32,18 @@ void frmTsp::unload() {
   window_.end_program();
 }
 
+void frmTsp::resized() {
+  renderer_.redraw_all();
+  renderer_.render(scene_, window_.surface());
+}
+
 void frmTsp::start_saver() {
   window_.set_screensaver_active();
   window_.show_cursor(false);
 }
 
 void frmTsp::yield() {
-  // The only yield with iter past maxiter is the first one after a finished problem.
-  if (solver_.iter == solver_.maxiter + 1) {
+  if (solver_.problem_finished()) {
     problem_done();
   }
   if (pacing_.pump_due()) {
@@ -47,26 +51,41 @@ void frmTsp::yield() {
   }
 }
 
+// The screen's width is read at every repaint, as the points read its size.
 void frmTsp::repaint() {
-  paint(solver_, scene_);
-  if (solver_.counter2 != traced_counter2_) {
-    traced_counter2_ = solver_.counter2;
-    if (trace_ != nullptr && solver_.counter2 > 0) {
-      std::fprintf(trace_, "improve %ld %d %d %.17g\n", problems_done_ + 1, solver_.iter,
-                   solver_.counter2, solver_.bestd);
-    }
+  paint(solver_, static_cast<float>(window_.screen_size().width), scene_);
+  // A reset to 0 at a new problem shows no better tour.
+  const bool improvement = solver_.counter2 != shown_counter2_ && solver_.counter2 > 0;
+  shown_counter2_ = solver_.counter2;
+  if (improvement) {
+    trace("improve %ld %d %d %.17g\n", problems_done_ + 1, solver_.iter, solver_.counter2,
+          solver_.bestd);
   }
-  present();
+  present(improvement);
 }
 
 void frmTsp::problem_done() {
   ++problems_done_;
-  if (trace_ != nullptr) {
-    std::fprintf(trace_, "problem %ld n=%d type=%d counter2=%d bestd=%.17g hantei=%lld\n",
-                 problems_done_, solver_.n, solver_.type, solver_.counter2, solver_.bestd,
-                 static_cast<long long>(solver_.hantei_calls));
-  }
+  trace("problem %ld n=%d type=%d counter2=%d bestd=%.17g hantei=%lld\n", problems_done_, solver_.n,
+        solver_.type, solver_.counter2, solver_.bestd,
+        static_cast<long long>(solver_.hantei_calls));
   solver_.hantei_calls = 0;
+}
+
+void frmTsp::trace(const char* format, ...) {
+  if (trace_ == nullptr) {
+    return;
+  }
+  std::va_list arguments;
+  va_start(arguments, format);
+  errno = 0;
+  const int written = std::vfprintf(trace_, format, arguments);
+  va_end(arguments);
+  if (written < 0 || std::ferror(trace_) != 0) {
+    const int error = errno != 0 ? errno : EIO;
+    trace_ = nullptr;
+    trace_failed_(error);
+  }
 }
 
 void frmTsp::place_label(float left, float top) {
@@ -76,12 +95,12 @@ void frmTsp::place_label(float left, float top) {
 
 void frmTsp::clear() {
   scene_.clear();
-  present();
+  present(false);
 }
 
 // Waits for the frame's turn; input that arrives meanwhile runs its handlers, and once one of
 // them has stopped the saver the wait is over.
-void frmTsp::present() {
+void frmTsp::present(bool improvement) {
   using Clock = Pacing::Clock;
   for (auto wait = pacing_.frame_wait(Clock::now(), solver_.quitflag == -1);
        wait > Clock::duration::zero();
@@ -89,8 +108,9 @@ void frmTsp::present() {
     window_.wait_for_events(wait);
     window_.pump_events(*this);
   }
+  improvement_ = improvement;
   renderer_.render(scene_, window_.surface());
-  pacing_.presented(Clock::now());
+  pacing_.presented(Clock::now(), improvement);
 }
 
 void load_frmTsp(WindowSystem& system) {
@@ -109,7 +129,11 @@ void load_frmTsp(WindowSystem& system) {
   frmTsp form(*window, random);
   if (const char* trace = std::getenv("ROVANEL_TRACE"); trace != nullptr && *trace != '\0') {
     std::setvbuf(stdout, nullptr, _IONBF, 0);  // the saver may end without flushing
-    form.trace_to(stdout);
+    // A diagnostic: the show goes on without it.
+    form.trace_to(stdout, [](int error) {
+      std::fprintf(stderr, "rovanel: ROVANEL_TRACE: cannot write the trace (%s); tracing stops\n",
+                   std::strerror(error));
+    });
   }
   form.load();
 }

@@ -3,14 +3,16 @@
 // driver to stop.
 //
 // How a frame happens: the driver (or hantei, at an improvement) calls repaint; paint() records
-// the picture as a scene; present() waits for the frame's turn at most 30 times a second, running
-// the input handlers of events that arrive meanwhile, and the renderer draws what changed since
-// the last frame on the window's surface, which presents it. Between frames the driver yields,
-// and every yield pumps the window's events at most once a millisecond.
+// the picture as a scene; present() waits for the frame's turn (the pacing: a frame that shows a
+// better tour is held a fifth of a second, others at most 30 a second), running the input
+// handlers of events that arrive meanwhile, and the renderer draws what changed since the last
+// frame on the window's surface, which presents it. Between frames the driver yields, and every
+// yield pumps the window's events at most once a millisecond.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 
 #include "display/renderer.hpp"
 #include "display/scene.hpp"
@@ -38,18 +40,28 @@ class frmTsp final : private DriverHost {
   // Restores the screen-saver flag and the cursor and ends the program; also what a close
   // request from the window system runs.
   void unload();
+  // The window's size or layout changed: the frame on screen is drawn whole on the window's
+  // surface at once. The driver reads the new screen size where it reads it anyway: for every
+  // point it places and at every repaint.
+  void resized();
 
   // Prints every improvement, and a line after each problem, to out: the trace of
-  // rovanel-headless --trace, and of the savers with ROVANEL_TRACE set.
-  void trace_to(std::FILE* out) { trace_ = out; }
+  // rovanel-headless --trace, and of the savers with ROVANEL_TRACE set. A write that fails ends
+  // the trace and tells failed its error number, once.
+  void trace_to(std::FILE* out, std::function<void(int error)> failed) {
+    trace_ = out;
+    trace_failed_ = std::move(failed);
+  }
   long problems_done() const { return problems_done_; }
+  // Whether the frame being presented shows a better tour than the one before.
+  bool presenting_improvement() const { return improvement_; }
 
   Solver& solver() { return solver_; }
 
  private:
   void show() override { window_.show(); }
   void start_saver() override;
-  void redraw_now() override { present(); }
+  void redraw_now() override { present(false); }
   void yield() override;
   void repaint() override;
   ScreenSize screen_size() override { return window_.screen_size(); }
@@ -57,8 +69,9 @@ class frmTsp final : private DriverHost {
   void clear() override;
   void hide() override { window_.hide(); }
 
-  void present();
+  void present(bool improvement);
   void problem_done();
+  void trace(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
   SaverWindow& window_;
   Solver solver_;
@@ -68,8 +81,10 @@ class frmTsp final : private DriverHost {
   std::int16_t firstx_ = 0;
   std::int16_t firsty_ = 0;
   std::FILE* trace_ = nullptr;
+  std::function<void(int)> trace_failed_;
   long problems_done_ = 0;
-  std::int32_t traced_counter2_ = 0;
+  std::int32_t shown_counter2_ = 0;  // counter2 of the last frame
+  bool improvement_ = false;
 };
 
 // Creates frmTsp on the window system's saver window and loads it. ROVANEL_SEED replays a run

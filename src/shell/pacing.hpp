@@ -1,5 +1,6 @@
-// The timing rules of a saver window: at most 30 frames a second, and an event pump at most once
-// a millisecond (a yield in between is a clock read). Offscreen runs are not paced at all.
+// The timing rules of a saver window: a frame that shows a better tour stays on screen long
+// enough to be followed, other frames come at most 30 a second, and events are pumped at most
+// once a millisecond (a yield in between is a clock read). Offscreen runs are not paced at all.
 #pragma once
 
 #include <chrono>
@@ -10,17 +11,25 @@ class Pacing {
  public:
   using Clock = std::chrono::steady_clock;
   static constexpr Clock::duration kFrameInterval = std::chrono::microseconds(33334);
+  // An improvement's frame: long enough for the eye to find the edges that changed before the
+  // next step comes, short enough that a problem of 49 points still ends within seconds.
+  static constexpr Clock::duration kImprovementHold = std::chrono::milliseconds(200);
   static constexpr Clock::duration kPumpInterval = std::chrono::milliseconds(1);
 
   Pacing() = default;
   // Every yield pumps, no frame waits.
-  static Pacing unpaced() { return Pacing(Clock::duration::zero(), Clock::duration::zero()); }
+  static Pacing unpaced() { return Pacing(false); }
+
+  // How long a saver shows a frame before the next one.
+  static constexpr Clock::duration hold(bool improvement) {
+    return improvement ? kImprovementHold : kFrameInterval;
+  }
 
   // Whether a yield now should pump events. Unpaced, every yield pumps and the clock goes unread.
-  bool pump_due() { return pump_interval_ == Clock::duration::zero() || pump_due(Clock::now()); }
+  bool pump_due() { return !paced_ || pump_due(Clock::now()); }
   // Whether a yield at this moment should pump events; if so, counts it as done.
   bool pump_due(Clock::time_point now) {
-    if (now - last_pump_ < pump_interval_) {
+    if (now - last_pump_ < kPumpInterval) {
       return false;
     }
     last_pump_ = now;
@@ -30,20 +39,19 @@ class Pacing {
   // How long the next frame must still wait; nothing once the saver is stopping, so the driver
   // reaches its next yield at full speed.
   Clock::duration frame_wait(Clock::time_point now, bool stopping) const {
-    const Clock::duration left = last_frame_ + frame_interval_ - now;
-    return stopping || left < Clock::duration::zero() ? Clock::duration::zero() : left;
+    const Clock::duration left = next_frame_ - now;
+    return !paced_ || stopping || left < Clock::duration::zero() ? Clock::duration::zero() : left;
   }
 
-  void presented(Clock::time_point now) { last_frame_ = now; }
+  // A frame reached the screen: the next one waits its turn, longer after an improvement.
+  void presented(Clock::time_point now, bool improvement) { next_frame_ = now + hold(improvement); }
 
  private:
-  Pacing(Clock::duration frame, Clock::duration pump)
-      : frame_interval_(frame), pump_interval_(pump) {}
+  explicit Pacing(bool paced) : paced_(paced) {}
 
-  Clock::duration frame_interval_ = kFrameInterval;
-  Clock::duration pump_interval_ = kPumpInterval;
+  bool paced_ = true;
   Clock::time_point last_pump_{};
-  Clock::time_point last_frame_{};
+  Clock::time_point next_frame_{};
 };
 
 }  // namespace rovanel

@@ -83,6 +83,10 @@ class Solver : public TourState {
 
   MovableRange movable_range() const;
 
+  // A problem has just run its last iteration: the loop leaves iter one past maxiter, and the
+  // next problem's first yield is the only one that sees it so.
+  bool problem_finished() const { return iter == maxiter + 1; }
+
   // The stop flag: 0 run, -1 stop. The input handlers set it while the driver yields; the driver
   // tests it right after each yield.
   std::int16_t quitflag = 0;

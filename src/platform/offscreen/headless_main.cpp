@@ -6,10 +6,12 @@
 //      last problem; the screen-saver flag, the cursor and the end of the program do nothing
 //  [x] frames: PNG files drawn with cairo, at a scale (builds without cairo refuse --frames)
 //  [ ] start-up dispatch, previous instance, dialogs: not offered; errors end with status 1 or 2
+#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -138,7 +140,10 @@ class HeadlessWindow final : public SaverWindow {
   explicit HeadlessWindow(const Options& options) : options_(options) {
 #if ROVANEL_PNG_FRAMES
     if (options.frames) {
-      surface_ = png_frames(*options.frames, options.size, options.scale);
+      surface_ = png_frames(*options.frames, options.size, options.scale, [this] {
+        return std::chrono::round<std::chrono::milliseconds>(
+            Pacing::hold(form != nullptr && form->presenting_improvement()));
+      });
       return;
     }
 #endif
@@ -153,9 +158,9 @@ class HeadlessWindow final : public SaverWindow {
   }
   void show() override {}
   void hide() override {}
-  void pump_events(frmTsp& form) override {
-    if (form.problems_done() == options_.problems) {
-      form.stop();
+  void pump_events(frmTsp& running) override {
+    if (running.problems_done() == options_.problems) {
+      running.stop();
     }
   }
   void wait_for_events(Pacing::Clock::duration) override {}
@@ -163,6 +168,8 @@ class HeadlessWindow final : public SaverWindow {
   void set_screensaver_active() override {}
   void restore_screensaver_active() override {}
   void end_program() override {}
+
+  const frmTsp* form = nullptr;  // whose frames these are
 
  private:
   const Options& options_;
@@ -181,16 +188,27 @@ int run(int argc, char** argv) {
     std::printf(options.help ? "%s" : "rovanel-headless %s\n", options.help ? kUsage : kVersion);
     return 0;
   }
+  std::optional<HeadlessWindow> window;
+  try {
+    window.emplace(options);
+  } catch (const std::runtime_error& e) {  // frames of a size that cannot be drawn
+    std::fprintf(stderr, "rovanel-headless: --size and --scale: %s\n%s", e.what(), kUsage);
+    return 2;
+  }
   if (!options.seed) {
     options.seed =
         static_cast<std::uint32_t>(std::chrono::system_clock::now().time_since_epoch().count());
     std::fprintf(stderr, "rovanel-headless: seed %u\n", *options.seed);
   }
   Mt19937Source random(*options.seed);
-  HeadlessWindow window(options);
-  frmTsp form(window, random, Pacing::unpaced());
+  frmTsp form(*window, random, Pacing::unpaced());
+  window->form = &form;
+  int trace_error = 0;
   if (options.trace) {
-    form.trace_to(stdout);
+    form.trace_to(stdout, [&](int error) {
+      trace_error = error;
+      form.stop();
+    });
   }
   form.solver().force_problem(options.n, options.type);
   try {
@@ -200,6 +218,15 @@ int run(int argc, char** argv) {
     std::fprintf(stderr, "rovanel-headless: %s\n", e.what());
     return 1;
   }
+  // What is still buffered must reach its file too: a trace cut short is no success.
+  if (trace_error == 0 && options.trace && std::fflush(stdout) != 0) {
+    trace_error = errno;
+  }
+  if (trace_error != 0) {
+    std::fprintf(stderr, "rovanel-headless: cannot write the trace: %s\n",
+                 std::strerror(trace_error));
+    return 1;
+  }
   return 0;
 }
 
@@ -207,5 +234,11 @@ int run(int argc, char** argv) {
 }  // namespace rovanel
 
 int main(int argc, char** argv) {
-  return rovanel::run(argc, argv);
+  const int status = rovanel::run(argc, argv);
+  if (std::fflush(stdout) != 0 && status == 0) {
+    std::fprintf(stderr, "rovanel-headless: cannot write the standard output: %s\n",
+                 std::strerror(errno));
+    return 1;
+  }
+  return status;
 }

@@ -15,11 +15,21 @@ namespace {
 
 class FrameWriter {
  public:
-  explicit FrameWriter(std::string dir) : dir_(std::move(dir)) {}
+  FrameWriter(std::string dir, std::function<std::chrono::milliseconds()> hold)
+      : dir_(std::move(dir)), hold_(std::move(hold)) {}
+  FrameWriter(const FrameWriter&) = delete;
+  FrameWriter& operator=(const FrameWriter&) = delete;
+  ~FrameWriter() {
+    if (list_ != nullptr) {
+      std::fclose(list_);
+    }
+  }
   void write(cairo_surface_t* surface);
 
  private:
   std::string dir_;
+  std::function<std::chrono::milliseconds()> hold_;
+  std::FILE* list_ = nullptr;  // frames.txt, open from the first frame on
   long written_ = 0;
 };
 
@@ -41,12 +51,13 @@ void FrameWriter::write(cairo_surface_t* surface) {
   char name[32];
   std::snprintf(name, sizeof name, "frame-%06ld.png", written_ + 1);
   const std::string path = dir_ + "/" + name;
-  auto fail = [&](const char* reason) {
-    throw FrameWriteError("cannot write " + path + ": " + reason);
+  const std::string list = dir_ + "/frames.txt";
+  auto fail = [](const std::string& file, const char* reason) {
+    throw FrameWriteError("cannot write " + file + ": " + reason);
   };
   Sink sink{std::fopen(path.c_str(), "wb")};
   if (sink.file == nullptr) {
-    fail(std::strerror(errno));
+    fail(path, std::strerror(errno));
   }
   const cairo_status_t status = cairo_surface_write_to_png_stream(surface, write_chunk, &sink);
   // A full disk may only show when the buffer is flushed or the file closed.
@@ -56,24 +67,37 @@ void FrameWriter::write(cairo_surface_t* surface) {
   if (std::fclose(sink.file) != 0 && sink.error == 0) {
     sink.error = errno;
   }
-  if (sink.error != 0) {
-    fail(std::strerror(sink.error));
+  if (sink.error != 0 || status != CAIRO_STATUS_SUCCESS) {
+    std::remove(path.c_str());  // no partial frame
+    fail(path, sink.error != 0 ? std::strerror(sink.error) : cairo_status_to_string(status));
   }
-  if (status != CAIRO_STATUS_SUCCESS) {
-    fail(cairo_status_to_string(status));
+  if (list_ == nullptr && (list_ = std::fopen(list.c_str(), "w")) == nullptr) {
+    fail(list, std::strerror(errno));
+  }
+  if (std::fprintf(list_, "%s %lld\n", name, static_cast<long long>(hold_().count())) < 0 ||
+      std::fflush(list_) != 0) {
+    fail(list, std::strerror(errno));
   }
   ++written_;
 }
 
 }  // namespace
 
-std::unique_ptr<Surface> png_frames(const std::string& dir, ScreenSize size, float scale) {
+std::unique_ptr<Surface> png_frames(const std::string& dir, ScreenSize size, float scale,
+                                    std::function<std::chrono::milliseconds()> hold) {
   const auto width = static_cast<int>(std::ceil(static_cast<float>(size.width) * scale));
   const auto height = static_cast<int>(std::ceil(static_cast<float>(size.height) * scale));
   cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+  if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(image);
+    throw FrameSizeError("frames of " + std::to_string(width) + "x" + std::to_string(height) +
+                         " device pixels are more than the drawing can make");
+  }
   auto surface = std::make_unique<CairoSurface>(
       image, width, height, 0, 0, scale,
-      [image, writer = FrameWriter(dir)](const Damage&) mutable { writer.write(image); });
+      [image, writer = std::make_shared<FrameWriter>(dir, std::move(hold))](const Damage&) {
+        writer->write(image);
+      });
   cairo_surface_destroy(image);  // the surface holds its own reference
   return surface;
 }
