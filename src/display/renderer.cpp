@@ -63,8 +63,8 @@ Box bounding_box(const Shape& shape, Surface& surface) {
 }
 
 Box label_box(const Label& label, float s) {
-  const double left = std::round(label.left);
-  const double top = std::round(label.top);
+  const double left = label.whole_left();
+  const double top = label.whole_top();
   return around(left * s, top * s, (left + Label::kWidth) * s, (top + Label::kHeight) * s, 1);
 }
 

@@ -2,6 +2,7 @@
 // Kept from one frame to the next, so that only what changed is drawn again.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -50,6 +51,10 @@ struct Label {
   Colour back = kBlack;
   float left = 8;
   float top = 0;
+
+  // The box lies on whole pixels of the show.
+  double whole_left() const { return std::round(left); }
+  double whole_top() const { return std::round(top); }
 
   bool operator==(const Label&) const = default;
 };

@@ -105,8 +105,8 @@ void CairoSurface::show_text(double x, double y, std::string_view text, Colour c
 }
 
 void CairoSurface::draw_label(const Label& label) {
-  const double left = std::round(label.left);
-  const double top = std::round(label.top);
+  const double left = label.whole_left();
+  const double top = label.whole_top();
   cairo_save(cr_);
   cairo_rectangle(cr_, left, top, Label::kWidth, Label::kHeight);
   cairo_clip_preserve(cr_);

@@ -98,7 +98,7 @@ Options parse(int argc, char** argv) {
       o.size.width = parse_number<int>("--size width", v.substr(0, cross), 320, 16384);
       o.size.height = parse_number<int>("--size height", v.substr(cross + 1), 240, 16384);
     } else if (arg == "--scale") {
-      o.scale = parse_number<float>(arg, value(), 0.5f, 8.0f);
+      o.scale = parse_number<float>(arg, value(), kMinScale, kMaxScale);
     } else if (arg == "--trace") {
       o.trace = true;
     } else if (arg == "--frames") {

@@ -159,8 +159,8 @@ void Win32SaverWindow::wait_for_events(Pacing::Clock::duration timeout) {
 
 RECT Win32SaverWindow::label_rect(const Label& label) const {
   const auto at = [this](double v) { return static_cast<int>(std::lround(v * scale_)); };
-  const double left = std::round(label.left);
-  const double top = std::round(label.top);
+  const double left = label.whole_left();
+  const double top = label.whole_top();
   return {at(left) - area_.left, at(top) - area_.top, at(left + Label::kWidth) - area_.left,
           at(top + Label::kHeight) - area_.top};
 }
@@ -196,8 +196,7 @@ void Win32SaverWindow::present(const Damage& damage) {
 // The process is aware of each monitor's DPI (see the manifest): the system reports device
 // pixels, and the show keeps the size an unaware program would be told, never more.
 ScreenSize Win32SaverWindow::screen_size() {
-  return {static_cast<int>(std::floor(static_cast<float>(GetSystemMetrics(SM_CXSCREEN)) / scale_)),
-          static_cast<int>(std::floor(static_cast<float>(GetSystemMetrics(SM_CYSCREEN)) / scale_))};
+  return show_size(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), scale_);
 }
 
 void Win32SaverWindow::set_screensaver_active() {

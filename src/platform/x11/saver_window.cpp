@@ -137,9 +137,7 @@ X11SaverWindow::X11SaverWindow(Display* display, std::optional<Window> host, flo
     depth = DefaultDepth(display_, DefaultScreen(display_));
     show_area_ = primary_monitor(display_);
   }
-  // Never larger than the area divided by the scale, so nothing of the show falls off it.
-  show_size_ = {static_cast<int>(std::floor(show_area_.width / scale_)),
-                static_cast<int>(std::floor(show_area_.height / scale_))};
+  show_size_ = show_size(show_area_.width, show_area_.height, scale_);
   back_ = XCreatePixmap(display_, window_, static_cast<unsigned>(width_),
                         static_cast<unsigned>(height_), static_cast<unsigned>(depth));
   XGCValues values{};

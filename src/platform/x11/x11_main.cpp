@@ -88,14 +88,12 @@ bool window_exists(Display* display, Window id) {
 
 // Device pixels per pixel of the show: ROVANEL_SCALE, else the desktop's Xft.dpi over 96.
 float drawing_scale(Display* display) {
-  constexpr float kLow = 0.5f;
-  constexpr float kHigh = 8.0f;
   if (const char* text = std::getenv("ROVANEL_SCALE"); text != nullptr && *text != '\0') {
     const std::string_view value(text);
     float scale = 0;
     const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), scale);
-    if (ec != std::errc() || end != value.data() + value.size() || !(scale >= kLow) ||
-        !(scale <= kHigh)) {
+    if (ec != std::errc() || end != value.data() + value.size() || !(scale >= kMinScale) ||
+        !(scale <= kMaxScale)) {
       fail("ROVANEL_SCALE: expected a number from 0.5 to 8, got '" + std::string(value) + "'");
     }
     return scale;
@@ -109,7 +107,7 @@ float drawing_scale(Display* display) {
     if (XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr != nullptr) {
       const float dpi = std::strtof(value.addr, nullptr);
       // A desktop setting, not ours to refuse: one out of all reason draws at 1.
-      if (dpi / 96 >= kLow && dpi / 96 <= kHigh) {
+      if (dpi / 96 >= kMinScale && dpi / 96 <= kMaxScale) {
         scale = dpi / 96;
       }
     }
