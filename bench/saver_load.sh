@@ -1,6 +1,7 @@
 #!/bin/sh
 # The savers' cost in a private Xvfb, at 1920x1080 and 3840x2160: the share of one core that the
-# saver and its X server take over SECONDS (default 90), side by side (utime + stime from /proc).
+# saver and its X server take over SECONDS (default 90), side by side (utime + stime from /proc),
+# and the seconds a problem lasts (from the saver's ROVANEL_TRACE).
 #   saver_load.sh ROVANEL [SECONDS]          rovanel /s; then its resident memory, and 20 trials
 #                                            of input-to-exit delay with 49 points on screen
 #   saver_load.sh --wine SCR [SECONDS]       Rovanel.scr /s under Wine (every process of a
@@ -36,17 +37,17 @@ for size in 1920x1080 3840x2160; do
   xvfb_start "$size"
   if [ -n "$wine" ]; then
     wineboot -i >/dev/null 2>&1
-    spawn pid wine "$SAVER" /s >/dev/null 2>&1
+    ROVANEL_TRACE=1 spawn pid wine "$SAVER" /s >"$E2E_TMP/trace" 2>/dev/null
   else
-    spawn pid "$SAVER" /s
+    ROVANEL_TRACE=1 spawn pid "$SAVER" /s >"$E2E_TMP/trace"
   fi
   sleep 10
   rss_start=$(awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status")
-  s0=$(saver_ticks) x0=$(server_ticks) t0=$(now_ms)
+  s0=$(saver_ticks) x0=$(server_ticks) t0=$(now_ms) p0=$(grep -c '^problem' "$E2E_TMP/trace")
   sleep "$SECONDS_TO_RUN"
-  s1=$(saver_ticks) x1=$(server_ticks) t1=$(now_ms)
+  s1=$(saver_ticks) x1=$(server_ticks) t1=$(now_ms) p1=$(grep -c '^problem' "$E2E_TMP/trace")
   rss_end=$(awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status")
-  echo "$size: saver $(share $((s1 - s0)) $((t1 - t0))), X server $(share $((x1 - x0)) $((t1 - t0))), together $(share $((s1 - s0 + x1 - x0)) $((t1 - t0))); resident memory ${rss_start} KiB after 10 s, ${rss_end} KiB after $((SECONDS_TO_RUN + 10)) s"
+  echo "$size: saver $(share $((s1 - s0)) $((t1 - t0))), X server $(share $((x1 - x0)) $((t1 - t0))), together $(share $((s1 - s0 + x1 - x0)) $((t1 - t0))); resident memory ${rss_start} KiB after 10 s, ${rss_end} KiB after $((SECONDS_TO_RUN + 10)) s; $((p1 - p0)) problems, $(awk -v p=$((p1 - p0)) -v ms=$((t1 - t0)) 'BEGIN { printf "%.1f", p ? ms / 1000 / p : 0 }') s each"
   xdotool key space
   wait_status "$pid" 5
   [ -z "$wine" ] || wineserver -k

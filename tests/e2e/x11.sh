@@ -36,6 +36,8 @@ check "--version: the project's" [ "$("$ROVANEL" --version)" = "rovanel $("$HEAD
 ERR=$E2E_TMP/err
 "$ROVANEL" -window-id 2>"$ERR"
 check "-window-id without an id: status 2 and the usage" status_and_error $? 2 window-id
+"$ROVANEL" -window-id 0xgarbage 2>"$ERR"
+check "-window-id with no id: status 2 and the usage" status_and_error $? 2 window-id
 env -u DISPLAY "$ROVANEL" /s 2>"$ERR"
 check "no DISPLAY: status 1 and one line" status_and_error $? 1 DISPLAY
 check "/p needs no display: status 0" env -u DISPLAY "$ROVANEL" /p
@@ -106,6 +108,22 @@ for i in $(seq 10); do
 done
 check "SIGKILL at ten moments: each one started, xset q as before${changed:+ but$changed}" [ -z "$changed" ]
 
+echo "# monitors that change under the show, over a root of a colour it never uses"
+xsetroot -solid '#0000ff'
+xdotool mousemove 500 300
+ROVANEL_TRACE=1 spawn PID "$ROVANEL" /s >/dev/full 2>"$E2E_TMP/err.full"
+frames "$E2E_TMP/frame.png"
+xrandr --output DUMMY1 --off && xrandr --output DUMMY1 --mode 1024x768 --right-of DUMMY0
+check "the second monitor off and on at 1024x768: all covered, the frame on the primary" \
+  poll 3 eval 'shot "$SHOTS/screen-grown.png" && frame_ok "$SHOTS/screen-grown.png" $PRIMARY 1'
+xrandr --output DUMMY1 --left-of DUMMY0
+check "moved left of the primary: all covered, the frame follows the primary" \
+  poll 3 eval 'shot "$SHOTS/screen-moved.png" && frame_ok "$SHOTS/screen-moved.png" 1024x768+1024+0 1'
+ends_by "then a key" xdotool key x
+check "a trace into a full disk: said once on stderr, the show went on" \
+  [ "$(grep -c 'ROVANEL_TRACE: cannot write the trace' "$E2E_TMP/err.full")$(wc -l <"$E2E_TMP/err.full")" = 11 ]
+xsetroot -solid black
+
 echo "# the second monitor left of the primary: keys, clicks, signals, SIGSTOP, a flood of moves"
 xorg_layout left
 LEFT=1024x768+800+0
@@ -133,7 +151,7 @@ ends_by "1000 pointer moves at once" sh -c "xdotool $E2E_TMP/moves &"
 check "nothing left running" [ -z "$(pgrep -f "^$ROVANEL")" ]
 xorg_layout right
 
-echo "# another user cannot keep the saver from starting"
+echo "# the lock's directory: another user or an unfit XDG_RUNTIME_DIR cannot keep the saver from starting"
 xss_user
 mkdir -m 1777 "$E2E_TMP/tmp"
 (xss_exec mkdir -m 777 "$E2E_TMP/tmp/rovanel-$(id -u)")
@@ -142,6 +160,22 @@ TMPDIR=$E2E_TMP/tmp XDG_RUNTIME_DIR="" start /s
 check "with its directory in the temporary one taken, it starts" wait_window "$SAVER" 10 "$PID"
 check "and says it runs without the lock" grep -q 'running without it' "$ERR"
 ends_by "that one, a key" xdotool key x
+# XDG_RUNTIME_DIR missing, a file, relative, another user's open to all: skipped with one line,
+# the lock under the temporary directory holds a second saver off.
+mkdir -m 1777 "$E2E_TMP/tmp2"
+touch "$E2E_TMP/file"
+mkdir -m 777 "$E2E_TMP/other" && chown "$XSS_USER" "$E2E_TMP/other"
+for dir in "$E2E_TMP/missing" "$E2E_TMP/file" run "$E2E_TMP/other"; do
+  TMPDIR=$E2E_TMP/tmp2 XDG_RUNTIME_DIR=$dir start /s
+  first=$PID err=$ERR
+  wait_window "$SAVER" 10 "$PID"
+  TMPDIR=$E2E_TMP/tmp2 XDG_RUNTIME_DIR=$dir start /s
+  wait_status "$PID" 2
+  check "XDG_RUNTIME_DIR '$dir': one line naming it; a second saver ends at once" \
+    [ "$(grep -c XDG_RUNTIME_DIR "$err")$(wc -l <"$err")$STATUS" = 110 ]
+  PID=$first
+  ends_by "that one, a key" xdotool key x
+done
 
 echo "# the settings dialog and the message box"
 start ""
@@ -177,6 +211,16 @@ check "and only there" [ "$(pixels_outside "$SHOTS/embedded.png" "$inside")" = 0
 xdotool key x mousemove 600 600 mousemove 620 610 click 1
 sleep 0.5
 check "input belongs to the host" kill -0 "$embedded"
+# Grown to 900x700: nothing of xev's white beyond the first 400x300, the bar in the new corner.
+grown_black() {
+  shot "$SHOTS/embedded-grown.png" &&
+    [ $(($(count_colour "$SHOTS/embedded-grown.png" 500x700+452+202 FFFFFF) +
+      $(count_colour "$SHOTS/embedded-grown.png" 400x400+52+502 FFFFFF))) -lt 1000 ]
+}
+xdotool windowsize "$WIN" 900 700
+check "the host grown to 900x700: all of it black at once" poll 1 grown_black
+bar_in() { shot "$E2E_TMP/bar.png" && [ "$(count_colour "$E2E_TMP/bar.png" "$1" FF0000)" -ge 101 ]; }
+check "and the show laid out in all of it: the bar in its new corner" poll 10 bar_in 200x60+752+224
 start /s
 standalone=$PID
 wait_window "$SAVER" 10 "$PID"

@@ -62,8 +62,9 @@ constexpr const char* kUsage =
   fail(std::string("cannot open X display '") + name + "'");
 }
 
-// A window id, decimal or 0x-prefixed hexadecimal as XScreenSaver writes it; 0 if it is none.
-Window parse_window_id(std::string_view text) {
+// A window id, decimal or 0x-prefixed hexadecimal as XScreenSaver writes it; nothing if the
+// text is none.
+std::optional<Window> parse_window_id(std::string_view text) {
   int base = 10;
   if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
     text.remove_prefix(2);
@@ -71,7 +72,8 @@ Window parse_window_id(std::string_view text) {
   }
   Window id = 0;
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), id, base);
-  return ec == std::errc() && end == text.data() + text.size() ? id : 0;
+  return ec == std::errc() && end == text.data() + text.size() && !text.empty() ? std::optional(id)
+                                                                                : std::nullopt;
 }
 
 int ignore_x_error(Display*, XErrorEvent*) {
@@ -116,23 +118,31 @@ float drawing_scale(Display* display) {
   return scale;
 }
 
-// A directory of this user's that no one else can enter: $XDG_RUNTIME_DIR, else one made for
-// the user under the temporary directory. Nothing if that one exists but is not the user's own,
-// or others may enter it.
+// Whether path is a directory of this user's that no one else may enter: absolute, no link, the
+// user's own, closed to others. Another user who could write there could delete the lock.
+bool is_private_directory(const std::string& path) {
+  struct stat info {};
+  return path.starts_with('/') && lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
+         info.st_uid == getuid() && (info.st_mode & 077) == 0;
+}
+
+// A private directory of this user's: $XDG_RUNTIME_DIR, else one made for the user under the
+// temporary directory. Nothing if neither is private.
 std::optional<std::string> private_directory() {
   if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime != nullptr && *runtime != 0) {
-    return std::string(runtime);
+    if (is_private_directory(runtime)) {
+      return std::string(runtime);
+    }
+    std::fprintf(stderr,
+                 "rovanel: XDG_RUNTIME_DIR '%s' is not a private directory of this user; "
+                 "the lock goes under the temporary directory\n",
+                 runtime);
   }
   const char* tmp = std::getenv("TMPDIR");
-  const std::string dir = std::string(tmp != nullptr && *tmp != 0 ? tmp : "/tmp") + "/rovanel-" +
+  const std::string dir = std::string(tmp != nullptr && *tmp == '/' ? tmp : "/tmp") + "/rovanel-" +
                           std::to_string(getuid());
   mkdir(dir.c_str(), 0700);
-  struct stat info {};
-  if (lstat(dir.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != getuid() ||
-      (info.st_mode & 077) != 0) {
-    return std::nullopt;
-  }
-  return dir;
+  return is_private_directory(dir) ? std::optional(dir) : std::nullopt;
 }
 
 class X11System final : public WindowSystem {
@@ -146,6 +156,9 @@ class X11System final : public WindowSystem {
         }
         id_source_ = arg;
         id_text_ = argv[++i];
+        if (!parse_window_id(id_text_)) {
+          fail(std::string(arg) + ": expected a window id, got '" + id_text_ + "'", 2);
+        }
       } else if (arg == "-root" || arg == "--root") {
         root_ = true;
       }
@@ -171,6 +184,7 @@ class X11System final : public WindowSystem {
     if (id_text_ != nullptr || root_) {
       return false;
     }
+    // Without a lock the saver still runs: a second one then runs too.
     const std::optional<std::string> dir = private_directory();
     if (!dir) {
       std::fprintf(stderr,
@@ -181,7 +195,9 @@ class X11System final : public WindowSystem {
     const std::string path = *dir + "/rovanel.lock";
     const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) {
-      fail("cannot open " + path + ": " + std::strerror(errno));
+      std::fprintf(stderr, "rovanel: cannot open %s (%s); running without the lock\n", path.c_str(),
+                   std::strerror(errno));
+      return false;
     }
     if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
       return false;  // fd stays open until the process ends
@@ -228,8 +244,8 @@ class X11System final : public WindowSystem {
     if (id_text_ == nullptr) {
       return root_ ? std::optional<Window>(DefaultRootWindow(display)) : std::nullopt;
     }
-    const Window id = parse_window_id(id_text_);
-    if (id == 0 || !window_exists(display, id)) {
+    const std::optional<Window> id = parse_window_id(id_text_);
+    if (!id || !window_exists(display, *id)) {
       fail(id_source_ + ": no such window '" + id_text_ + "'");
     }
     return id;
