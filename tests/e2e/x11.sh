@@ -11,7 +11,7 @@ e2e_init
 SHOTS=${E2E_SHOTS:-/tmp/rovanel-e2e}
 mkdir -p "$SHOTS"
 export NO_AT_BRIDGE=1  # no accessibility bus in the private display
-unset XSCREENSAVER_WINDOW ROVANEL_SEED ROVANEL_SCALE ROVANEL_TRACE
+unset XSCREENSAVER_WINDOW ROVANEL_SEED ROVANEL_SCALE ROVANEL_TRACE WAYLAND_DISPLAY
 export XDG_RUNTIME_DIR="$E2E_TMP/run"  # the lock's, private
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 SAVER=巡回セールスマン問題 DIALOG=巡回セールスマン問題設定画面 PRIMARY=1024x768+0+0 runs=0

@@ -6,48 +6,23 @@
 #include <X11/extensions/Xrandr.h>
 #include <X11/extensions/scrnsaver.h>
 #include <cairo-xlib.h>
-#include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <thread>
 #include <vector>
 
+#include "platform/linux/linux_system.hpp"
 #include "shell/texts.hpp"
 
 namespace rovanel {
 
 namespace {
-
-// Written by the signal handler; the read end wakes a frame's wait.
-volatile std::sig_atomic_t stop_requested = 0;
-int stop_pipe[2] = {-1, -1};
-
-void on_stop_signal(int) {
-  stop_requested = 1;
-  const char byte = 0;
-  [[maybe_unused]] const ssize_t ignored = write(stop_pipe[1], &byte, 1);
-}
-
-// The handler only notes the signal; the pump turns it into a stop.
-void install_stop_signals() {
-  if (pipe2(stop_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
-    std::perror("rovanel: pipe");
-    std::exit(1);
-  }
-  struct sigaction action {};
-  action.sa_handler = on_stop_signal;
-  sigemptyset(&action.sa_mask);
-  for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
-    sigaction(signal, &action, nullptr);
-  }
-}
 
 // The host window we draw into, and whether it has gone: a host that removes its window has
 // ended the show, which is no error.
@@ -114,7 +89,7 @@ XRectangle primary_monitor(Display* display) {
 
 X11SaverWindow::X11SaverWindow(Display* display, std::optional<Window> host, float scale)
     : display_(display), host_(host), scale_(scale) {
-  install_stop_signals();
+  stop_fd_ = install_stop_signals();
   default_error_handler = XSetErrorHandler(on_x_error);
   XSetIOErrorHandler(on_connection_lost);
   if (embedded()) {
@@ -290,7 +265,7 @@ void X11SaverWindow::wait_for_events(Pacing::Clock::duration timeout) {
   }
   const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(timeout).count();
   const timespec limit{ns / 1000000000, ns % 1000000000};
-  pollfd fds[2] = {{ConnectionNumber(display_), POLLIN, 0}, {stop_pipe[0], POLLIN, 0}};
+  pollfd fds[2] = {{ConnectionNumber(display_), POLLIN, 0}, {stop_fd_, POLLIN, 0}};
   ppoll(fds, 2, &limit, nullptr);
 }
 
@@ -307,7 +282,7 @@ void X11SaverWindow::pump_events(frmTsp& form) {
       form.resized();
     }
   }
-  if (stop_requested != 0 || host_gone) {
+  if (stop_requested() || host_gone) {
     form.stop();
   }
 }

@@ -47,6 +47,7 @@ class X11SaverWindow final : public SaverWindow {
 
   Display* display_;
   std::optional<Window> host_;
+  int stop_fd_ = -1;  // readable once a signal asks the saver to stop
   float scale_;
   Window window_ = 0;
   Visual* visual_ = nullptr;
