@@ -192,6 +192,47 @@ same_run() {
 }
 quiet() { "$@" >>"$E2E_TMP/quiet.log" 2>&1; }
 
+# saver_contract FACE SIZE: what every saver face does, driven through the face's own functions:
+#   face_start ARGS...  starts the program in the background, its stdout in OUT; sets PID
+#   face_shown FILE     the show is on screen: a tour in the show's monitor of screenshot FILE
+#   face_first_move     the pointer's first move, which only records (nothing where the window's
+#                       appearance makes one, as under Wine)
+#   face_move, face_key, face_click     input that ends the show
+#   face_dialog FILE, face_message FILE the dialog or the message box is up and its texts are
+#                       readable in screenshot FILE
+#   face_close          OK in the dialog or the message box
+# SIZE: the show's size in pixels; START_SECONDS: how long a start may take (default 10).
+saver_contract() {
+  sc_face=$1 sc_wait=${START_SECONDS:-10}
+  ROVANEL_SEED=319 ROVANEL_TRACE=1 face_start /s
+  check "$sc_face: the show" poll "$sc_wait" face_shown "$SHOTS/$sc_face-show.png"
+  check "$sc_face: the same run as rovanel-headless at $2" same_run "$2"
+  face_first_move
+  sleep 1
+  check "$sc_face: the first move only records" kill -0 "$PID"
+  ends_by "$sc_face: a move" face_move
+  for input in key click; do
+    face_start /s
+    poll "$sc_wait" face_shown "$E2E_TMP/shown.png"
+    ends_by "$sc_face: a $input" "face_$input"
+  done
+  face_start /s
+  sc_first=$PID
+  poll "$sc_wait" face_shown "$E2E_TMP/shown.png"
+  for args in /s /c /a ""; do
+    # shellcheck disable=SC2086
+    face_start $args
+    ends_at_once "$sc_face: beside a saver, a second one, '$args'," "$sc_wait"
+  done
+  PID=$sc_first
+  ends_by "$sc_face: then a key" face_key
+  for what in dialog:/c message:/a; do
+    face_start "${what#*:}"
+    check "$sc_face: the ${what%:*}'s texts" poll "$sc_wait" "face_${what%:*}" "$SHOTS/$sc_face-${what%:*}.png"
+    ends_by "$sc_face: the ${what%:*}, OK" face_close
+  done
+}
+
 fail() { echo "FAIL $*"; E2E_FAILURES=$((E2E_FAILURES + 1)); }
 check() { desc=$1; shift; if "$@"; then echo "ok   $desc"; else fail "$desc"; fi; }
 e2e_finish() { [ "$E2E_FAILURES" -eq 0 ] || { echo "$E2E_FAILURES failed"; exit 1; }; }
