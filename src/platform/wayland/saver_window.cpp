@@ -83,6 +83,12 @@ void WaylandSaverWindow::global(void* data, wl_registry* registry, std::uint32_t
     xdg_wm_base_add_listener(self->wm_base_, &kWmBaseListener, self);
   } else if (which == wp_viewporter_interface.name) {
     self->viewporter_ = static_cast<wp_viewporter*>(bind(&wp_viewporter_interface, 1));
+  } else if (which == zxdg_output_manager_v1_interface.name) {
+    self->xdg_output_manager_ =
+        static_cast<zxdg_output_manager_v1*>(bind(&zxdg_output_manager_v1_interface, 2));
+    for (const auto& out : self->outputs_) {
+      self->describe(*out);
+    }
   } else if (which == wp_fractional_scale_manager_v1_interface.name) {
     self->fractional_manager_ = static_cast<wp_fractional_scale_manager_v1*>(
         bind(&wp_fractional_scale_manager_v1_interface, 1));
@@ -99,6 +105,9 @@ void WaylandSaverWindow::global_remove(void* data, wl_registry*, std::uint32_t n
     return;
   }
   self->uncover(**gone);
+  if ((*gone)->xdg_output != nullptr) {
+    zxdg_output_v1_destroy((*gone)->xdg_output);
+  }
   wl_output_destroy((*gone)->output);
   if (self->pointer_output_ == gone->get()) {
     self->pointer_output_ = nullptr;
@@ -112,13 +121,10 @@ void WaylandSaverWindow::global_remove(void* data, wl_registry*, std::uint32_t n
 
 const wl_registry_listener WaylandSaverWindow::kRegistryListener = {global, global_remove};
 
+// Where an output lies: wl_output's geometry says 0, 0 on some compositors, xdg-output says.
 const wl_output_listener WaylandSaverWindow::kOutputListener = {
-    [](void* data, wl_output*, std::int32_t x, std::int32_t y, std::int32_t, std::int32_t,
-       std::int32_t, const char*, const char*, std::int32_t) {
-      auto* out = static_cast<Output*>(data);
-      out->x = x;
-      out->y = y;
-    },
+    [](void*, wl_output*, std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
+       const char*, const char*, std::int32_t) {},
     [](void* data, wl_output*, std::uint32_t flags, std::int32_t width, std::int32_t height,
        std::int32_t) {
       auto* out = static_cast<Output*>(data);
@@ -134,6 +140,25 @@ const wl_output_listener WaylandSaverWindow::kOutputListener = {
     [](void*, wl_output*, const char*) {},
     [](void*, wl_output*, const char*) {},
 };
+
+const zxdg_output_v1_listener WaylandSaverWindow::kXdgOutputListener = {
+    [](void* data, zxdg_output_v1*, std::int32_t x, std::int32_t y) {
+      auto* out = static_cast<Output*>(data);
+      out->x = x;
+      out->y = y;
+    },
+    [](void*, zxdg_output_v1*, std::int32_t, std::int32_t) {},
+    [](void*, zxdg_output_v1*) {},
+    [](void*, zxdg_output_v1*, const char*) {},
+    [](void*, zxdg_output_v1*, const char*) {},
+};
+
+void WaylandSaverWindow::describe(Output& out) {
+  if (xdg_output_manager_ != nullptr && out.xdg_output == nullptr) {
+    out.xdg_output = zxdg_output_manager_v1_get_xdg_output(xdg_output_manager_, out.output);
+    zxdg_output_v1_add_listener(out.xdg_output, &kXdgOutputListener, &out);
+  }
+}
 
 void WaylandSaverWindow::capabilities(void* data, wl_seat* seat, std::uint32_t caps) {
   auto* self = static_cast<WaylandSaverWindow*>(data);
@@ -168,9 +193,10 @@ void WaylandSaverWindow::capabilities(void* data, wl_seat* seat, std::uint32_t c
 const wl_seat_listener WaylandSaverWindow::kSeatListener = {capabilities,
                                                             [](void*, wl_seat*, const char*) {}};
 
-// Entering a surface is no move: as on X11, the first motion only records where the pointer is.
+// The first surface the pointer enters is no move: as on X11, the first motion only records
+// where it is. Entering another one is: the pointer went from one output to the next.
 void WaylandSaverWindow::pointer_enter(void* data, wl_pointer* pointer, std::uint32_t serial,
-                                       wl_surface* surface, wl_fixed_t, wl_fixed_t) {
+                                       wl_surface* surface, wl_fixed_t x, wl_fixed_t y) {
   auto* self = static_cast<WaylandSaverWindow*>(data);
   self->pointer_output_ = nullptr;
   for (const auto& out : self->outputs_) {
@@ -178,6 +204,10 @@ void WaylandSaverWindow::pointer_enter(void* data, wl_pointer* pointer, std::uin
       self->pointer_output_ = out.get();
     }
   }
+  if (self->entered_) {
+    pointer_motion(data, pointer, 0, x, y);
+  }
+  self->entered_ = true;
   if (self->cursor_hidden_) {
     wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);
   }
@@ -306,6 +336,7 @@ void WaylandSaverWindow::add_output(wl_output* output, std::uint32_t name) {
   out->output = output;
   out->name = name;
   wl_output_add_listener(output, &kOutputListener, out.get());
+  describe(*out);
   outputs_.push_back(std::move(out));
   if (shown_) {
     cover(*outputs_.back());
@@ -383,22 +414,21 @@ void WaylandSaverWindow::configured(Output& out, int width, int height) {
   layout_changed_ = true;
 }
 
-// Black at any size: one pixel stretched by the viewport, else a buffer of the logical size.
+// Black: a buffer of the logical size, never written, so its memory stays the kernel's zero
+// page. (One pixel stretched by the viewport leaves an edge uncovered on some compositors.)
 void WaylandSaverWindow::attach_black(Output& out) {
   if (out.surface == nullptr || out.width <= 0 || out.height <= 0) {
     return;
   }
-  const int w = out.viewport != nullptr ? 1 : out.width;
-  const int h = out.viewport != nullptr ? 1 : out.height;
-  if (out.black == nullptr || out.black->width != w || out.black->height != h) {
-    out.black = std::make_unique<ShmBuffer>(shm_, w, h);
+  if (out.black == nullptr || out.black->width != out.width || out.black->height != out.height) {
+    out.black = std::make_unique<ShmBuffer>(shm_, out.width, out.height);
   }
   if (out.viewport != nullptr) {
-    wp_viewport_set_destination(out.viewport, out.width, out.height);
+    wp_viewport_set_destination(out.viewport, -1, -1);
   }
   wl_surface_set_buffer_scale(out.surface, 1);
   wl_surface_attach(out.surface, out.black->buffer, 0, 0);
-  wl_surface_damage_buffer(out.surface, 0, 0, w, h);
+  wl_surface_damage_buffer(out.surface, 0, 0, out.width, out.height);
   wl_surface_commit(out.surface);
 }
 
@@ -567,6 +597,13 @@ void WaylandSaverWindow::wait_for_events(Pacing::Clock::duration timeout) {
 
 void WaylandSaverWindow::pump_events(frmTsp& form) {
   read_events(0);
+  // The layout first: a pointer that an output's going moves elsewhere is no one's move.
+  if (layout_changed_) {
+    layout_changed_ = false;
+    if (lay_out()) {
+      form.resized();
+    }
+  }
   for (const Input& input : inputs_) {
     switch (input.kind) {
       case Input::Kind::kKey:
@@ -588,12 +625,6 @@ void WaylandSaverWindow::pump_events(frmTsp& form) {
     }
   }
   inputs_.clear();
-  if (layout_changed_) {
-    layout_changed_ = false;
-    if (lay_out()) {
-      form.resized();
-    }
-  }
   if (stop_requested()) {
     form.stop();
   }

@@ -16,6 +16,7 @@
 #include "shell/frm_tsp.hpp"
 #include "shell/window_system.hpp"
 #include "viewporter.h"
+#include "xdg-output.h"
 #include "xdg-shell.h"
 
 namespace rovanel {
@@ -60,9 +61,10 @@ class WaylandSaverWindow final : public SaverWindow {
   struct Output {
     WaylandSaverWindow* window = nullptr;
     wl_output* output = nullptr;
-    std::uint32_t name = 0;               // the global's, to find it when it goes
-    int x = 0, y = 0;                     // in the compositor's space, logical pixels
-    int scale = 1;                        // the output's integer scale
+    std::uint32_t name = 0;  // the global's, to find it when it goes
+    zxdg_output_v1* xdg_output = nullptr;
+    int x = 0, y = 0;  // in the compositor's space, logical pixels (xdg-output tells)
+    int scale = 1;     // the output's integer scale
     int mode_width = 0, mode_height = 0;  // device pixels of its current mode
     wl_surface* surface = nullptr;
     zwlr_layer_surface_v1* layer = nullptr;
@@ -93,6 +95,7 @@ class WaylandSaverWindow final : public SaverWindow {
   static const xdg_toplevel_listener kToplevelListener;
   static const wp_fractional_scale_v1_listener kFractionalListener;
   static const wl_buffer_listener kBufferListener;
+  static const zxdg_output_v1_listener kXdgOutputListener;
 
   static void global(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
                      std::uint32_t version);
@@ -111,6 +114,8 @@ class WaylandSaverWindow final : public SaverWindow {
   static void layer_closed(void* data, zwlr_layer_surface_v1* layer);
 
   void add_output(wl_output* output, std::uint32_t name);
+  // Asks xdg-output where the output lies.
+  void describe(Output& out);
   void cover(Output& out);
   void uncover(Output& out);
   // The output took a size: it shows black, or the show once the layout is followed.
@@ -134,11 +139,13 @@ class WaylandSaverWindow final : public SaverWindow {
   xdg_wm_base* wm_base_ = nullptr;  // the fallback where there is no layer shell
   wp_viewporter* viewporter_ = nullptr;
   wp_fractional_scale_manager_v1* fractional_manager_ = nullptr;
+  zxdg_output_manager_v1* xdg_output_manager_ = nullptr;
   int stop_fd_ = -1;
   bool shown_ = false;
   bool cursor_hidden_ = false;
   std::vector<std::unique_ptr<Output>> outputs_;  // in the order the compositor listed them
   Output* pointer_output_ = nullptr;              // the one the pointer is over
+  bool entered_ = false;  // the pointer has been over a surface: entering another is a move
   Output* show_output_ = nullptr;
   float scale_ = 1;
   int device_width_ = 0;  // the show's image, device pixels
