@@ -1,4 +1,8 @@
-// The idle watcher: rovanel --idle SECONDS.
+// The idle watcher: rovanel --idle SECONDS. The compositor says when the session has been idle
+// that long (ext_idle_notifier_v1, else org_kde_kwin_idle; on GNOME, which offers neither, the
+// session's idle monitor on D-Bus); the watcher then runs this program as a saver, and waits
+// again once input has ended it.
+#include <gio/gio.h>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -6,7 +10,6 @@
 
 #include <csignal>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "ext-idle-notify.h"
@@ -19,10 +22,12 @@ namespace rovanel {
 namespace {
 
 struct Watcher {
+  wl_display* display = nullptr;
   wl_seat* seat = nullptr;
   ext_idle_notifier_v1* notifier = nullptr;
   org_kde_kwin_idle* kde_idle = nullptr;
-  bool idle = false;  // the session has been idle long enough, and no show has started since
+  GDBusConnection* bus = nullptr;  // GNOME's idle monitor, where the compositor has neither
+  bool idle = false;               // the session has been idle long enough since the last look
 };
 
 void global(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
@@ -48,6 +53,79 @@ const org_kde_kwin_idle_timeout_listener kTimeoutListener = {
     [](void* data, org_kde_kwin_idle_timeout*) { static_cast<Watcher*>(data)->idle = true; },
     [](void*, org_kde_kwin_idle_timeout*) {}};
 
+// The compositor's own notification, where it offers one.
+bool watch_wayland(Watcher& watcher, std::uint32_t ms) {
+  watcher.display = wl_display_connect(nullptr);
+  if (watcher.display == nullptr) {
+    return false;
+  }
+  wl_registry_add_listener(wl_display_get_registry(watcher.display), &kRegistryListener, &watcher);
+  wl_display_roundtrip(watcher.display);
+  if (watcher.seat != nullptr && watcher.notifier != nullptr) {
+    ext_idle_notification_v1_add_listener(
+        ext_idle_notifier_v1_get_idle_notification(watcher.notifier, ms, watcher.seat),
+        &kNotificationListener, &watcher);
+  } else if (watcher.seat != nullptr && watcher.kde_idle != nullptr) {
+    org_kde_kwin_idle_timeout_add_listener(
+        org_kde_kwin_idle_get_idle_timeout(watcher.kde_idle, watcher.seat, ms), &kTimeoutListener,
+        &watcher);
+  } else {
+    wl_display_disconnect(watcher.display);
+    watcher.display = nullptr;
+    return false;
+  }
+  return true;
+}
+
+// GNOME's idle monitor: a watch that fires each time the session has been idle that long.
+bool watch_gnome(Watcher& watcher, std::uint32_t ms) {
+  watcher.bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+  if (watcher.bus == nullptr) {
+    return false;
+  }
+  constexpr const char* kName = "org.gnome.Mutter.IdleMonitor";
+  constexpr const char* kPath = "/org/gnome/Mutter/IdleMonitor/Core";
+  GVariant* reply = g_dbus_connection_call_sync(
+      watcher.bus, kName, kPath, kName, "AddIdleWatch", g_variant_new("(t)", guint64{ms}),
+      G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr);
+  if (reply == nullptr) {
+    return false;
+  }
+  g_variant_unref(reply);
+  g_dbus_connection_signal_subscribe(
+      watcher.bus, kName, kName, "WatchFired", kPath, nullptr, G_DBUS_SIGNAL_FLAGS_NONE,
+      [](GDBusConnection*, const char*, const char*, const char*, const char*, GVariant*,
+         gpointer data) { static_cast<Watcher*>(data)->idle = true; },
+      &watcher, nullptr);
+  return true;
+}
+
+// Waits up to a fifth of a second for the compositor, the bus or a signal.
+void wait(Watcher& watcher, int stop_fd) {
+  pollfd fds[2] = {{stop_fd, POLLIN, 0}, {-1, POLLIN, 0}};
+  if (watcher.display == nullptr) {
+    while (g_main_context_iteration(nullptr, FALSE)) {
+    }
+    poll(fds, 1, 200);
+    return;
+  }
+  while (wl_display_prepare_read(watcher.display) != 0) {
+    wl_display_dispatch_pending(watcher.display);
+  }
+  wl_display_flush(watcher.display);
+  fds[1].fd = wl_display_get_fd(watcher.display);
+  if (poll(fds, 2, 200) > 0 && fds[1].revents != 0) {
+    if (wl_display_read_events(watcher.display) < 0) {
+      fail("lost the connection to the Wayland compositor");
+    }
+  } else {
+    wl_display_cancel_read(watcher.display);
+  }
+  if (wl_display_dispatch_pending(watcher.display) < 0) {
+    fail("lost the connection to the Wayland compositor");
+  }
+}
+
 // This program again, as a saver on its own; it ends on input like any other.
 pid_t start_show() {
   const pid_t child = fork();
@@ -62,30 +140,13 @@ pid_t start_show() {
 }  // namespace
 
 int watch_idle(int seconds) {
-  wl_display* display = wl_display_connect(nullptr);
-  if (display == nullptr) {
-    const char* name = std::getenv("WAYLAND_DISPLAY");
-    fail(std::string("--idle needs a Wayland session: cannot connect to the compositor '") +
-         (name != nullptr ? name : "") + "'");
-  }
   Watcher watcher;
-  wl_registry* registry = wl_display_get_registry(display);
-  wl_registry_add_listener(registry, &kRegistryListener, &watcher);
-  wl_display_roundtrip(display);
-  if (watcher.seat == nullptr || (watcher.notifier == nullptr && watcher.kde_idle == nullptr)) {
+  const auto ms = static_cast<std::uint32_t>(seconds) * 1000u;
+  if (!watch_wayland(watcher, ms) && !watch_gnome(watcher, ms)) {
     fail(
-        "the Wayland compositor offers no idle notification (ext_idle_notifier_v1 or "
-        "org_kde_kwin_idle) for a seat");
-  }
-  const auto timeout = static_cast<std::uint32_t>(seconds) * 1000u;
-  if (watcher.notifier != nullptr) {
-    ext_idle_notification_v1_add_listener(
-        ext_idle_notifier_v1_get_idle_notification(watcher.notifier, timeout, watcher.seat),
-        &kNotificationListener, &watcher);
-  } else {
-    org_kde_kwin_idle_timeout_add_listener(
-        org_kde_kwin_idle_get_idle_timeout(watcher.kde_idle, watcher.seat, timeout),
-        &kTimeoutListener, &watcher);
+        "--idle: no idle notification to watch: neither the Wayland compositor "
+        "(ext_idle_notifier_v1, org_kde_kwin_idle) nor GNOME's idle monitor on the session bus "
+        "offers one");
   }
   const int stop_fd = install_stop_signals();
   pid_t show = 0;
@@ -94,23 +155,7 @@ int watch_idle(int seconds) {
       show = start_show();
     }
     watcher.idle = false;
-    // Wake for the compositor, a signal, or every fifth of a second to see whether the show
-    // has ended.
-    while (wl_display_prepare_read(display) != 0) {
-      wl_display_dispatch_pending(display);
-    }
-    wl_display_flush(display);
-    pollfd fds[2] = {{wl_display_get_fd(display), POLLIN, 0}, {stop_fd, POLLIN, 0}};
-    if (poll(fds, 2, 200) > 0 && (fds[0].revents & (POLLIN | POLLERR | POLLHUP)) != 0) {
-      if (wl_display_read_events(display) < 0) {
-        fail("lost the connection to the Wayland compositor");
-      }
-    } else {
-      wl_display_cancel_read(display);
-    }
-    if (wl_display_dispatch_pending(display) < 0) {
-      fail("lost the connection to the Wayland compositor");
-    }
+    wait(watcher, stop_fd);
     if (show != 0 && waitpid(show, nullptr, WNOHANG) == show) {
       show = 0;
     }
@@ -119,7 +164,6 @@ int watch_idle(int seconds) {
     kill(show, SIGTERM);
     waitpid(show, nullptr, 0);
   }
-  wl_display_disconnect(display);
   return 0;
 }
 
