@@ -226,7 +226,8 @@ if [ -n "$DEB" ]; then
   check "lintian finds nothing in the package" [ -z "$(lintian -EvIL +pedantic "$DEB" 2>/dev/null)" ]
   check "apt-get installs the package" quiet apt-get install -y "$DEB"
   installed=$(dpkg -L rovanel | while read -r f; do [ -d "$f" ] || echo "$f"; done)
-  check "its two programs, their manual pages, description and documents" [ "$(echo "$installed" | wc -l)" = 8 ]
+  check "its two programs, a link in the PATH, their manual pages, description and documents" \
+    [ "$(echo "$installed" | wc -l)$(readlink -f /usr/bin/rovanel)" = 9/usr/libexec/xscreensaver/rovanel ]
   ROVANEL=/usr/libexec/xscreensaver/rovanel
 fi
 # STATES: for each monitor in screenshot $1, "show" (a green tour), "error" (XScreenSaver's box for
