@@ -51,10 +51,11 @@ xss_user() {
   chmod 711 "$E2E_TMP"
   id "$XSS_USER" >/dev/null 2>&1 || useradd --system --no-create-home --shell /usr/sbin/nologin "$XSS_USER"
 }
-# Replaces the shell with a command run as that user.
+# Replaces the shell with a command run as that user, with VAR=VALUE arguments added to its
+# environment.
 xss_exec() {
   exec setpriv --reuid="$XSS_USER" --regid="$XSS_USER" --clear-groups \
-    env -i HOME="${XSS_HOME:-/}" DISPLAY="$DISPLAY" PATH="${XSS_HOME:-/}:/usr/bin:/bin" LANG=C.UTF-8 "$@"
+    env -i HOME="${XSS_HOME:-/}" DISPLAY="${DISPLAY:-}" PATH="${XSS_HOME:-/}:/usr/bin:/bin" LANG=C.UTF-8 "$@"
 }
 # xss_start HACK ARGS...: the daemon, blanking only when asked, with HACK as its only program,
 # found by name in PATH (its own hacks come first there); sets XSS_PID.
@@ -108,15 +109,11 @@ sway_run() {
   sr_dir=$E2E_TMP/$1
   shift
   mkdir -m 700 "$sr_dir" && chown "$XSS_USER:" "$sr_dir" || return 1
-  spawn SWAY_PID sway_exec "$sr_dir" "$@" sway -c "$sr_dir.conf" >"$sr_dir.log" 2>&1
-  export WAYLAND_DISPLAY="$sr_dir/wayland-1" SWAYSOCK="$sr_dir/sway-ipc.$(id -u "$XSS_USER").$SWAY_PID.sock"
+  spawn SWAY_PID xss_exec XDG_RUNTIME_DIR="$sr_dir" WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 "$@" \
+    sway -c "$sr_dir.conf" >"$sr_dir.log" 2>&1
+  SWAYSOCK="$sr_dir/sway-ipc.$(id -u "$XSS_USER").$SWAY_PID.sock"
+  export WAYLAND_DISPLAY="$sr_dir/wayland-1" SWAYSOCK
   poll 10 sway_up || { echo "sway did not start"; cat "$sr_dir.log"; return 1; }
-}
-sway_exec() {
-  se_dir=$1
-  shift
-  exec setpriv --reuid="$XSS_USER" --regid="$XSS_USER" --clear-groups env -i HOME=/ PATH=/usr/bin:/bin \
-    LANG=C.UTF-8 XDG_RUNTIME_DIR="$se_dir" WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 "$@"
 }
 sway_up() { [ -S "$WAYLAND_DISPLAY" ] && quiet swaymsg -t get_version; }
 # The active outputs' names, one a line.
