@@ -8,7 +8,7 @@ Module.preRun = [() => {
   if (query.has('seed')) ENV.ROVANEL_SEED = query.get('seed');
   if (query.has('trace')) ENV.ROVANEL_TRACE = '1';
 }];
-Module.onAbort = (what) => page.fail('Rovanel stopped: ' + what);
+Module.onAbort = (what) => page.fail(what);
 
 var page = {
   canvas: document.getElementById('show'),
@@ -100,7 +100,7 @@ var page = {
     document.body.dataset.state = state;
   },
   fail(message) {
-    document.getElementById('failed').textContent = message;
+    document.getElementById('failed').textContent = 'Rovanel cannot run: ' + message;
     page.setState('failed');
   },
   startAgain: () => new Promise((resolve) => {
