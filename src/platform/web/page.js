@@ -22,6 +22,7 @@ var page = {
   again: null,        // starts the show again
   checking: null,     // gets the result of a check
   frames: 0,          // put on the canvas so far
+  kinds: {key: 0, click: 1, move: 2, resize: 3, check: 4},  // of events, as the module numbers them
 
   deviceWidth: () => Math.round(innerWidth * devicePixelRatio),
   deviceHeight: () => Math.round(innerHeight * devicePixelRatio),
@@ -87,9 +88,10 @@ var page = {
     page.channel.port2.postMessage(null);
   }),
 
+  // Events reach the module only while a show runs.
   event(kind, x = 0, y = 0) {
     if (document.body.dataset.state !== 'running') return;
-    Module._rovanel_event(kind, x, y);
+    Module._rovanel_event(page.kinds[kind], x, y);
     if (page.wake) page.wake();
   },
 
@@ -111,7 +113,7 @@ var page = {
   // from the same frame drawn whole (the module draws it again to see).
   check: () => new Promise((resolve) => {
     page.checking = resolve;
-    page.event(4);
+    page.event('check');
   }),
   canvasDifferences(pixels, width, height) {
     const shown = new Uint32Array(page.context.getImageData(0, 0, width, height).data.buffer);
@@ -127,15 +129,15 @@ var page = {
 
 page.channel.port1.onmessage = () => page.turned();
 
-addEventListener('keydown', () => page.event(0));
-addEventListener('pointerdown', () => page.event(1));
-addEventListener('pointermove',
-                 (e) => page.event(2, e.clientX * devicePixelRatio, e.clientY * devicePixelRatio));
-addEventListener('resize', () => page.event(3));
+addEventListener('keydown', () => page.event('key'));
+addEventListener('pointerdown', () => page.event('click'));
+addEventListener('pointermove', (e) => page.event('move', e.clientX * devicePixelRatio,
+                                                  e.clientY * devicePixelRatio));
+addEventListener('resize', () => page.event('resize'));
 // A new pixel ratio (the window moved to another monitor) may come without a resize.
 (function watchPixelRatio() {
   matchMedia('(resolution: ' + devicePixelRatio + 'dppx)').addEventListener('change', () => {
-    page.event(3);
+    page.event('resize');
     watchPixelRatio();
   }, {once: true});
 })();

@@ -13,7 +13,7 @@
 
 namespace rovanel {
 
-// What the page reports, in the order it happens; the numbers are the page's.
+// What the page reports, in the order it happens; page.js numbers the kinds alike.
 struct PageEvent {
   enum class Kind { kKey = 0, kClick = 1, kMove = 2, kResize = 3, kCheck = 4 };
   Kind kind;
