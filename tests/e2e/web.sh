@@ -51,5 +51,6 @@ for input in move key click; do
   check "a $input ends it ($(value $input-delay) ms), no frame after it, the window cleared" ended $input
 done
 check "resized to 800x600: it goes on, ten frames checked" goes_on
+check "no errors on the page" [ -z "$(value page-error)" ]
 echo "input-to-end delays (ms): $(value move-delay) $(value key-delay) $(value click-delay)"
 e2e_finish

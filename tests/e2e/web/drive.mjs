@@ -17,7 +17,8 @@ const becomes = (tab, wanted) => tab.waitForFunction(
 async function check(tab, name, more) {
   const results = [];
   while (more()) {
-    const c = await tab.evaluate(() => page.check());
+    const c = await Promise.race([tab.evaluate(() => page.check()),
+                                  sleep(10000, {canvas: 'no', redraw: 'frame'})]);
     results.push(`${c.canvas},${c.redraw}`);
   }
   report(`${name}-checked`, results.length);
