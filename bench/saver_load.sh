@@ -1,21 +1,25 @@
 #!/bin/sh
 # The savers' cost in a private Xvfb, at 1920x1080 and 3840x2160: the share of one core that the
-# saver and its X server take over SECONDS (default 90), side by side (utime + stime from /proc).
+# saver and its X server take over SECONDS (default 90), side by side (utime + stime from /proc),
+# and the seconds a problem lasts (from the saver's ROVANEL_TRACE).
 #   saver_load.sh ROVANEL [SECONDS]          rovanel /s; then its resident memory, and 20 trials
 #                                            of input-to-exit delay with 49 points on screen
 #   saver_load.sh --wine SCR [SECONDS]       Rovanel.scr /s under Wine (every process of a
 #                                            private WINEPREFIX counts as the saver)
+#   saver_load.sh --wayland ROVANEL [SECONDS] rovanel /s at 1920x1080 on X11 (Xvfb), then on a
+#                                            headless sway (its server: sway)
 # Targets: together at most 3% at 1920x1080 and 5% at 3840x2160 (Wine: 8% at 3840x2160); a
 # delay of at most 100 ms in 19 of 20 trials.
 set -u
-wine=""
+wine="" wayland=""
 [ "${1:-}" = --wine ] && { wine=yes; shift; }
+[ "${1:-}" = --wayland ] && { wayland=yes; shift; }
 SAVER=$(realpath "${1:-}") || { echo "usage: saver_load.sh [--wine] SAVER [SECONDS]"; exit 2; }
 SECONDS_TO_RUN=${2:-90}
 . "$(dirname "$0")/../tests/e2e/lib.sh"
 e2e_init
 export NO_AT_BRIDGE=1
-unset XSCREENSAVER_WINDOW ROVANEL_SEED ROVANEL_TRACE
+unset XSCREENSAVER_WINDOW ROVANEL_SEED ROVANEL_TRACE WAYLAND_DISPLAY
 ticks=$(getconf CLK_TCK)
 if [ -n "$wine" ]; then
   export WINEPREFIX="$E2E_TMP/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -29,30 +33,39 @@ saver_ticks() {
       awk '{ print $14 + $15 }' "/proc/$p/stat" 2>/dev/null
   done | awk '{ s += $1 } END { print s + 0 }'
 }
-server_ticks() { awk '{ print $14 + $15 }' "/proc/$X_PID/stat"; }
+server_ticks() { awk '{ print $14 + $15 }' "/proc/$server/stat"; }
 share() { awk -v c="$1" -v hz="$ticks" -v ms="$2" 'BEGIN { printf "%.1f%%", 100 * c / hz / (ms / 1000) }'; }
 
-for size in 1920x1080 3840x2160; do
-  xvfb_start "$size"
+runs="x11:1920x1080 x11:3840x2160"
+[ -z "$wayland" ] || runs="x11:1920x1080 sway:1920x1080"
+for run in $runs; do
+  size=${run#*:}
+  if [ "${run%:*}" = sway ]; then
+    sway_start && swaymsg output HEADLESS-1 mode "$size" >/dev/null
+    server=$SWAY_PID
+  else
+    xvfb_start "$size"
+    server=$X_PID
+  fi
   if [ -n "$wine" ]; then
     wineboot -i >/dev/null 2>&1
-    spawn pid wine "$SAVER" /s >/dev/null 2>&1
+    ROVANEL_TRACE=1 spawn pid wine "$SAVER" /s >"$E2E_TMP/trace" 2>/dev/null
   else
-    spawn pid "$SAVER" /s
+    ROVANEL_TRACE=1 spawn pid "$SAVER" /s >"$E2E_TMP/trace"
   fi
   sleep 10
   rss_start=$(awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status")
-  s0=$(saver_ticks) x0=$(server_ticks) t0=$(now_ms)
+  s0=$(saver_ticks) x0=$(server_ticks) t0=$(now_ms) p0=$(grep -c '^problem' "$E2E_TMP/trace")
   sleep "$SECONDS_TO_RUN"
-  s1=$(saver_ticks) x1=$(server_ticks) t1=$(now_ms)
+  s1=$(saver_ticks) x1=$(server_ticks) t1=$(now_ms) p1=$(grep -c '^problem' "$E2E_TMP/trace")
   rss_end=$(awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status")
-  echo "$size: saver $(share $((s1 - s0)) $((t1 - t0))), X server $(share $((x1 - x0)) $((t1 - t0))), together $(share $((s1 - s0 + x1 - x0)) $((t1 - t0))); resident memory ${rss_start} KiB after 10 s, ${rss_end} KiB after $((SECONDS_TO_RUN + 10)) s"
-  xdotool key space
+  echo "$run: saver $(share $((s1 - s0)) $((t1 - t0))), server $(share $((x1 - x0)) $((t1 - t0))), together $(share $((s1 - s0 + x1 - x0)) $((t1 - t0))); resident memory ${rss_start} KiB after 10 s, ${rss_end} KiB after $((SECONDS_TO_RUN + 10)) s; $((p1 - p0)) problems, $(awk -v p=$((p1 - p0)) -v ms=$((t1 - t0)) 'BEGIN { printf "%.1f", p ? ms / 1000 / p : 0 }') s each"
+  kill "$pid"
   wait_status "$pid" 5
   [ -z "$wine" ] || wineserver -k
-  kill "$X_PID"
+  kill "$server"
 done
-[ -z "$wine" ] || exit 0
+[ -z "$wine$wayland" ] || exit 0
 
 # Input-to-exit delay with 49 points on screen.
 xvfb_start 1920x1080

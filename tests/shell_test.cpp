@@ -1,6 +1,7 @@
 // The shell: start-up dispatch as a table, the input rules, and the form driving a window.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -22,11 +23,14 @@ struct RecordingWindow final : SaverWindow, Surface {
   Calls calls;
   long pumps = 0, waits = 0;
   int shapes = 0;
+  ScreenSize size{800, 600};
+  Damage damage;        // of the last frame
+  float bar_right = 0;  // the right end of the red lines drawn
   std::function<void(frmTsp&, long)> on_pump = [](frmTsp& form, long) { form.key_down(); };
   std::function<void()> on_end = [] {};
 
   Surface& surface() override { return *this; }
-  ScreenSize screen_size() override { return {800, 600}; }
+  ScreenSize screen_size() override { return size; }
   void show() override { calls.push_back("show"); }
   void hide() override { calls.push_back("hide"); }
   void pump_events(frmTsp& form) override { on_pump(form, ++pumps); }
@@ -36,10 +40,16 @@ struct RecordingWindow final : SaverWindow, Surface {
   void restore_screensaver_active() override { calls.push_back("flag restored"); }
   void end_program() override { calls.push_back("end"); }
   float scale() const override { return 1; }
-  Box bounds() const override { return {0, 0, 800, 600}; }
+  Box bounds() const override { return {0, 0, size.width, size.height}; }
   Box text_box(float, float, std::string_view) override { return {}; }
-  void begin(const Damage&) override { shapes = 0; }
-  void draw(const Shape&) override { ++shapes; }
+  void begin(const Damage& d) override {
+    shapes = 0;
+    damage = d;
+  }
+  void draw(const Shape& shape) override {
+    ++shapes;
+    bar_right = shape.colour == kRed ? std::max(bar_right, shape.x2) : bar_right;
+  }
   void draw_label(const Label&) override {}
   void end(const Damage&) override {
     calls.push_back("present " + std::to_string(shapes));
@@ -154,6 +164,40 @@ TEST(FrmTsp, FramesWaitForTheirTurnOnlyUntilTheSaverStops) {
   Pacing pacing;
   EXPECT_TRUE(pacing.pump_due(t0));
   EXPECT_FALSE(pacing.pump_due(t0 + 999us));
+}
+
+// A window grown under the show: its frame is drawn whole at once, the pointer's place is
+// recorded anew, and the next problem's points and bar fill the new size.
+TEST(FrmTsp, AResizedWindowIsRedrawnWholeAtOnceAndTheNextProblemFillsIt) {
+  RecordingWindow window;
+  Mt19937Source random(11);
+  frmTsp form(window, random, Pacing::unpaced());
+  bool next_problem_seen = false;
+  window.on_pump = [&](frmTsp& f, long pump) {
+    const Solver& s = f.solver();
+    if (pump == 50) {
+      f.mouse_move(10, 10);
+      window.size = {1600, 900};
+      window.calls.clear();
+      window.bar_right = 0;
+      f.resized();
+      ASSERT_EQ(window.calls.size(), 1u);
+      EXPECT_TRUE(window.calls[0].starts_with("present "));
+      ASSERT_EQ(window.damage.size(), 1u);
+      EXPECT_EQ(window.damage[0].area(), 1600 * 900);
+      f.mouse_move(20, 20);
+      EXPECT_EQ(s.quitflag, 0);
+    } else if (f.problems_done() == 1 && s.iter == 0) {
+      next_problem_seen = true;
+      EXPECT_GT(std::max({s.x[0], s.x[1], s.x[2], s.x[3], s.x[4], s.x[5]}), 800);
+      EXPECT_GT(window.bar_right, 1500);
+      f.mouse_move(21, 20);
+    }
+  };
+  form.solver().force_problem(6, 0);
+  form.load();
+  EXPECT_TRUE(next_problem_seen);
+  EXPECT_EQ(window.calls.back(), "end");
 }
 
 // Each better tour is one frame held as an improvement, and nothing else is; a trace that cannot

@@ -33,6 +33,9 @@ void frmTsp::unload() {
 }
 
 void frmTsp::resized() {
+  // The show's pixels moved under the pointer: where it is now is recorded anew by the next move.
+  firstx_ = 0;
+  firsty_ = 0;
   renderer_.redraw_all();
   renderer_.render(scene_, window_.surface());
 }

@@ -77,6 +77,69 @@ xss_command() { (xss_exec xscreensaver-command "$@"); }
 # The running hacks (ended ones may linger as zombies).
 xss_hacks() { ps -u "$XSS_USER" -o pid=,stat=,comm= | awk -v h="$XSS_HACK" '$2 !~ /^Z/ && $3 == h { print $1 }'; }
 
+# A headless sway, run as $XSS_USER (it refuses root) with a private runtime directory: two
+# outputs, OUTPUT1 1024x768 and OUTPUT2 800x600 right of it. sway_start nested: the same sway on
+# the outputs of a headless host sway, so that an output can also be unplugged (headless sway
+# 1.7 cannot remove one). Exports WAYLAND_DISPLAY (a path: root's clients need no runtime
+# directory of their own) and SWAYSOCK; sets SWAY_PID.
+sway_start() {
+  xss_user || return 1
+  if [ "${1:-}" = nested ]; then
+    printf '%s\n' 'xwayland disable' 'output HEADLESS-1 mode 1824x768' \
+      'for_window [app_id="wlroots"] floating enable, border none, move position 0 0' \
+      'for_window [title="^wlroots - WL-2$"] move position 1024 0' >"$E2E_TMP/host.conf"
+    sway_run host WLR_BACKENDS=headless || return 1
+    SWAY_HOST_SOCK=$SWAYSOCK OUTPUT1=WL-1 OUTPUT2=WL-2
+    sway_config nested
+    sway_run nested WLR_BACKENDS=wayland WLR_WL_OUTPUTS=2 WAYLAND_DISPLAY="$WAYLAND_DISPLAY" || return 1
+  else
+    OUTPUT1=HEADLESS-1 OUTPUT2=HEADLESS-2
+    sway_config sway
+    sway_run sway WLR_BACKENDS=headless && quiet swaymsg create_output || return 1
+  fi
+  poll 5 outputs_are 2 || { echo "sway has not two outputs"; return 1; }
+}
+sway_config() {
+  printf '%s\n' 'xwayland disable' "output $OUTPUT1 mode 1024x768 position 0 0" \
+    "output $OUTPUT2 mode 800x600 position 1024 0" >"$E2E_TMP/$1.conf"
+}
+# sway_run NAME ENV...: sway with the config $E2E_TMP/NAME.conf, once it answers.
+sway_run() {
+  sr_dir=$E2E_TMP/$1
+  shift
+  mkdir -m 700 "$sr_dir" && chown "$XSS_USER:" "$sr_dir" || return 1
+  spawn SWAY_PID sway_exec "$sr_dir" "$@" sway -c "$sr_dir.conf" >"$sr_dir.log" 2>&1
+  export WAYLAND_DISPLAY="$sr_dir/wayland-1" SWAYSOCK="$sr_dir/sway-ipc.$(id -u "$XSS_USER").$SWAY_PID.sock"
+  poll 10 sway_up || { echo "sway did not start"; cat "$sr_dir.log"; return 1; }
+}
+sway_exec() {
+  se_dir=$1
+  shift
+  exec setpriv --reuid="$XSS_USER" --regid="$XSS_USER" --clear-groups env -i HOME=/ PATH=/usr/bin:/bin \
+    LANG=C.UTF-8 XDG_RUNTIME_DIR="$se_dir" WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 "$@"
+}
+sway_up() { [ -S "$WAYLAND_DISPLAY" ] && quiet swaymsg -t get_version; }
+# The active outputs' names, one a line.
+wl_outputs() { swaymsg -t get_outputs | jq -r '.[] | select(.active) | .name'; }
+outputs_are() { [ "$(wl_outputs | wc -l)" = "$1" ]; }
+# wtype presses a key on a keyboard of its own, made for it; the pause lets the focused client
+# take that keyboard first.
+wl_key() { wtype -s 100 x; }
+# A mouse plugged in from now on ($WLPOINTER, fed through a fifo): wl_move X Y to that point of
+# the layout in logical pixels (the layout's bounds, which outputs and scales change, asked
+# each time), wl_click.
+pointer_start() {
+  mkfifo "$E2E_TMP/pointer"
+  spawn POINTER_PID sh -c 'exec "$0" <"$1"' "$WLPOINTER" "$E2E_TMP/pointer"
+  exec 8>"$E2E_TMP/pointer"
+}
+wl_move() {
+  # shellcheck disable=SC2046
+  set -- "$1" "$2" $(swaymsg -t get_tree | jq -r '.rect | "\(.x) \(.y) \(.width) \(.height)"')
+  echo "move $(($1 - $3)) $(($2 - $4)) $5 $6" >&8
+}
+wl_click() { echo click >&8; }
+
 shot() { import -window root "$1"; }
 # Pixels of colour RRGGBB (not black) in region WxH+X+Y of a screenshot.
 count_colour() {
@@ -191,6 +254,47 @@ same_run() {
     head -n "$(wc -l <"$E2E_TMP/trace")" | cmp -s - "$E2E_TMP/trace"
 }
 quiet() { "$@" >>"$E2E_TMP/quiet.log" 2>&1; }
+
+# saver_contract FACE SIZE: what every saver face does, driven through the face's own functions:
+#   face_start ARGS...  starts the program in the background, its stdout in OUT; sets PID
+#   face_shown FILE     the show is on screen: a tour in the show's monitor of screenshot FILE
+#   face_first_move     the pointer's first move, which only records (nothing where the window's
+#                       appearance makes one, as under Wine)
+#   face_move, face_key, face_click     input that ends the show
+#   face_dialog FILE, face_message FILE the dialog or the message box is up and its texts are
+#                       readable in screenshot FILE
+#   face_close          OK in the dialog or the message box
+# SIZE: the show's size in pixels; START_SECONDS: how long a start may take (default 10).
+saver_contract() {
+  sc_face=$1 sc_wait=${START_SECONDS:-10}
+  ROVANEL_SEED=319 ROVANEL_TRACE=1 face_start /s
+  check "$sc_face: the show" poll "$sc_wait" face_shown "$SHOTS/$sc_face-show.png"
+  check "$sc_face: the same run as rovanel-headless at $2" same_run "$2"
+  face_first_move
+  sleep 1
+  check "$sc_face: the first move only records" kill -0 "$PID"
+  ends_by "$sc_face: a move" face_move
+  for input in key click; do
+    face_start /s
+    poll "$sc_wait" face_shown "$E2E_TMP/shown.png"
+    ends_by "$sc_face: a $input" "face_$input"
+  done
+  face_start /s
+  sc_first=$PID
+  poll "$sc_wait" face_shown "$E2E_TMP/shown.png"
+  for args in /s /c /a ""; do
+    # shellcheck disable=SC2086
+    face_start $args
+    ends_at_once "$sc_face: beside a saver, a second one, '$args'," "$sc_wait"
+  done
+  PID=$sc_first
+  ends_by "$sc_face: then a key" face_key
+  for what in dialog:/c message:/a; do
+    face_start "${what#*:}"
+    check "$sc_face: the ${what%:*}'s texts" poll "$sc_wait" "face_${what%:*}" "$SHOTS/$sc_face-${what%:*}.png"
+    ends_by "$sc_face: the ${what%:*}, OK" face_close
+  done
+}
 
 fail() { echo "FAIL $*"; E2E_FAILURES=$((E2E_FAILURES + 1)); }
 check() { desc=$1; shift; if "$@"; then echo "ok   $desc"; else fail "$desc"; fi; }

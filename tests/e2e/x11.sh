@@ -11,7 +11,7 @@ e2e_init
 SHOTS=${E2E_SHOTS:-/tmp/rovanel-e2e}
 mkdir -p "$SHOTS"
 export NO_AT_BRIDGE=1  # no accessibility bus in the private display
-unset XSCREENSAVER_WINDOW ROVANEL_SEED ROVANEL_SCALE ROVANEL_TRACE
+unset XSCREENSAVER_WINDOW ROVANEL_SEED ROVANEL_SCALE ROVANEL_TRACE WAYLAND_DISPLAY
 export XDG_RUNTIME_DIR="$E2E_TMP/run"  # the lock's, private
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 SAVER=巡回セールスマン問題 DIALOG=巡回セールスマン問題設定画面 PRIMARY=1024x768+0+0 runs=0
@@ -36,6 +36,8 @@ check "--version: the project's" [ "$("$ROVANEL" --version)" = "rovanel $("$HEAD
 ERR=$E2E_TMP/err
 "$ROVANEL" -window-id 2>"$ERR"
 check "-window-id without an id: status 2 and the usage" status_and_error $? 2 window-id
+"$ROVANEL" -window-id 0xgarbage 2>"$ERR"
+check "-window-id with no id: status 2 and the usage" status_and_error $? 2 window-id
 env -u DISPLAY "$ROVANEL" /s 2>"$ERR"
 check "no DISPLAY: status 1 and one line" status_and_error $? 1 DISPLAY
 check "/p needs no display: status 0" env -u DISPLAY "$ROVANEL" /p
@@ -71,27 +73,27 @@ done
 
 xorg_start right || exit 1
 echo "# two monitors: $(monitors | tr '\n' ' '); the show on the primary one, input anywhere"
+# What every face does, on the primary monitor; the moves over the other one.
+face_start() { start "$@"; }
+face_shown() { wait_window "$SAVER" 1 "$PID" && shows_tour "$1" $PRIMARY; }
+face_first_move() { xdotool mousemove 101 102; }
+face_move() { xdotool mousemove 1300 300; }
+face_key() { xdotool key x; }
+face_click() { xdotool click 1; }
+face_dialog() { wait_window "$DIALOG" 1 "$PID" && shot "$1" && dialog_readable "$1" 96; }
+face_message() { wait_window Rovanel 1 "$PID" && shot "$1" && readable "$1" "$(in_window 0 0 300x40)"; }
+face_close() { xdotool windowfocus --sync "$WIN" key Return; }  # a window manager would focus it
+saver_contract x11 1024x768
 xset s 1  # the server would blank after a second without input
 xset q >"$E2E_TMP/xset-before"
 check "control: the server's own saver starts when idle" poll 3 eval '[ "$(xssstate -s)" = on ]'
 xset s reset
-ROVANEL_SEED=319 ROVANEL_TRACE=1 start /S
-first=$PID
+start /S
 frames "$SHOTS/saver.png"
 check "the frame lies in the primary monitor, the other black" frame_ok "$SHOTS/saver.png" $PRIMARY 1
-check "the same run as rovanel-headless at the primary monitor's size" same_run 1024x768
 sleep 1.5
 check "the server's blanking suspended" [ "$(xssstate -s)" != on ]
-for args in /s /c /a ""; do
-  # shellcheck disable=SC2086
-  start $args
-  ends_at_once "a second instance, '$args',"
-done
-PID=$first
-xdotool mousemove 101 102
-sleep 1
-check "the first mouse move only records" kill -0 "$PID"
-ends_by "a move over the other monitor" xdotool mousemove 1300 300
+ends_by "a key" xdotool key x
 check "xset q as before" eval 'xset q | cmp -s "$E2E_TMP/xset-before" -'
 check "the server's blanking works again" poll 3 eval '[ "$(xssstate -s)" = on ]'
 xset s default
@@ -106,10 +108,26 @@ for i in $(seq 10); do
 done
 check "SIGKILL at ten moments: each one started, xset q as before${changed:+ but$changed}" [ -z "$changed" ]
 
-echo "# the second monitor left of the primary: keys, clicks, signals, SIGSTOP, a flood of moves"
+echo "# monitors that change under the show, over a root of a colour it never uses"
+xsetroot -solid '#0000ff'
+xdotool mousemove 500 300
+ROVANEL_TRACE=1 spawn PID "$ROVANEL" /s >/dev/full 2>"$E2E_TMP/err.full"
+frames "$E2E_TMP/frame.png"
+xrandr --output DUMMY1 --off && xrandr --output DUMMY1 --mode 1024x768 --right-of DUMMY0
+check "the second monitor off and on at 1024x768: all covered, the frame on the primary" \
+  poll 3 eval 'shot "$SHOTS/screen-grown.png" && frame_ok "$SHOTS/screen-grown.png" $PRIMARY 1'
+xrandr --output DUMMY1 --left-of DUMMY0
+check "moved left of the primary: all covered, the frame follows the primary" \
+  poll 3 eval 'shot "$SHOTS/screen-moved.png" && frame_ok "$SHOTS/screen-moved.png" 1024x768+1024+0 1'
+ends_by "then a key" xdotool key x
+check "a trace into a full disk: said once on stderr, the show went on" \
+  [ "$(grep -c 'ROVANEL_TRACE: cannot write the trace' "$E2E_TMP/err.full")$(wc -l <"$E2E_TMP/err.full")" = 11 ]
+xsetroot -solid black
+
+echo "# the second monitor left of the primary: signals, SIGSTOP, a flood of moves"
 xorg_layout left
 LEFT=1024x768+800+0
-for input in "a key:xdotool key x" "a click:xdotool click 1" "SIGTERM:kill -TERM \$PID" "SIGHUP:kill -HUP \$PID"; do
+for input in "SIGTERM:kill -TERM \$PID" "SIGHUP:kill -HUP \$PID"; do
   start abc
   frames "$SHOTS/left.png" $LEFT
   eval "ends_by '${input%%:*}' ${input#*:}"
@@ -133,7 +151,7 @@ ends_by "1000 pointer moves at once" sh -c "xdotool $E2E_TMP/moves &"
 check "nothing left running" [ -z "$(pgrep -f "^$ROVANEL")" ]
 xorg_layout right
 
-echo "# another user cannot keep the saver from starting"
+echo "# the lock's directory: another user or an unfit XDG_RUNTIME_DIR cannot keep the saver from starting"
 xss_user
 mkdir -m 1777 "$E2E_TMP/tmp"
 (xss_exec mkdir -m 777 "$E2E_TMP/tmp/rovanel-$(id -u)")
@@ -142,28 +160,33 @@ TMPDIR=$E2E_TMP/tmp XDG_RUNTIME_DIR="" start /s
 check "with its directory in the temporary one taken, it starts" wait_window "$SAVER" 10 "$PID"
 check "and says it runs without the lock" grep -q 'running without it' "$ERR"
 ends_by "that one, a key" xdotool key x
+# XDG_RUNTIME_DIR missing, a file, relative, another user's open to all: skipped with one line,
+# the lock under the temporary directory holds a second saver off.
+mkdir -m 1777 "$E2E_TMP/tmp2"
+touch "$E2E_TMP/file"
+mkdir -m 777 "$E2E_TMP/other" && chown "$XSS_USER" "$E2E_TMP/other"
+for dir in "$E2E_TMP/missing" "$E2E_TMP/file" run "$E2E_TMP/other"; do
+  TMPDIR=$E2E_TMP/tmp2 XDG_RUNTIME_DIR=$dir start /s
+  first=$PID err=$ERR
+  wait_window "$SAVER" 10 "$PID"
+  TMPDIR=$E2E_TMP/tmp2 XDG_RUNTIME_DIR=$dir start /s
+  wait_status "$PID" 2
+  check "XDG_RUNTIME_DIR '$dir': one line naming it; a second saver ends at once" \
+    [ "$(grep -c XDG_RUNTIME_DIR "$err")$(wc -l <"$err")$STATUS" = 110 ]
+  PID=$first
+  ends_by "that one, a key" xdotool key x
+done
 
-echo "# the settings dialog and the message box"
-start ""
+echo "# the settings dialog: its size, a saver beside it, its close box"
+start /C 472
 if wait_window "$DIALOG" 10 "$PID"; then
-  shot "$SHOTS/dialog.png"
   check "the dialog's client area 340x246" [ "$(xwininfo -id "$WIN" | awk '/Width|Height/ { printf "%s ", $2 }')" = "340 246 " ]
-  check "its texts" dialog_readable "$SHOTS/dialog.png" 96
   dialog=$PID
   start /s
   ends_at_once "a saver beside the open dialog"
   PID=$dialog
-  xdotool windowfocus --sync "$WIN"  # what a window manager does for a new window
-  ends_by "the dialog, Enter" xdotool key Return
+  ends_by "'/C 472', the dialog's close box" "$XCLOSE" "$WIN"
 fi
-start /C 472
-wait_window "$DIALOG" 10 "$PID"
-ends_by "'/C 472', the dialog's close box" "$XCLOSE" "$WIN"
-start /a 472
-wait_window Rovanel 10 "$PID" && shot "$SHOTS/message.png"
-check "the message box's text" readable "$SHOTS/message.png" "$(in_window 0 0 300x40)"
-xdotool windowfocus --sync "$WIN"
-ends_by "the message box, Enter" xdotool key Return
 
 echo "# embedded in xev's window, a standalone saver beside it"
 spawn PID xev -geometry 400x300+50+200 >"$E2E_TMP/host"
@@ -177,6 +200,16 @@ check "and only there" [ "$(pixels_outside "$SHOTS/embedded.png" "$inside")" = 0
 xdotool key x mousemove 600 600 mousemove 620 610 click 1
 sleep 0.5
 check "input belongs to the host" kill -0 "$embedded"
+# Grown to 900x700: nothing of xev's white beyond the first 400x300, the bar in the new corner.
+grown_black() {
+  shot "$SHOTS/embedded-grown.png" &&
+    [ $(($(count_colour "$SHOTS/embedded-grown.png" 500x700+452+202 FFFFFF) +
+      $(count_colour "$SHOTS/embedded-grown.png" 400x400+52+502 FFFFFF))) -lt 1000 ]
+}
+xdotool windowsize "$WIN" 900 700
+check "the host grown to 900x700: all of it black at once" poll 1 grown_black
+bar_in() { shot "$E2E_TMP/bar.png" && [ "$(count_colour "$E2E_TMP/bar.png" "$1" FF0000)" -ge 101 ]; }
+check "and the show laid out in all of it: the bar in its new corner" poll 10 bar_in 200x60+752+224
 start /s
 standalone=$PID
 wait_window "$SAVER" 10 "$PID"
@@ -193,7 +226,8 @@ if [ -n "$DEB" ]; then
   check "lintian finds nothing in the package" [ -z "$(lintian -EvIL +pedantic "$DEB" 2>/dev/null)" ]
   check "apt-get installs the package" quiet apt-get install -y "$DEB"
   installed=$(dpkg -L rovanel | while read -r f; do [ -d "$f" ] || echo "$f"; done)
-  check "its two programs, their manual pages, description and documents" [ "$(echo "$installed" | wc -l)" = 8 ]
+  check "its two programs, a link in the PATH, their manual pages, description and documents" \
+    [ "$(echo "$installed" | wc -l)$(readlink -f /usr/bin/rovanel)" = 9/usr/libexec/xscreensaver/rovanel ]
   ROVANEL=/usr/libexec/xscreensaver/rovanel
 fi
 # STATES: for each monitor in screenshot $1, "show" (a green tour), "error" (XScreenSaver's box for

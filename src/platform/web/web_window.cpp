@@ -113,7 +113,8 @@ void WebSaverWindow::handle(const PageEvent& event, frmTsp& form) {
 
 // Right after a frame drawn in part reached the canvas, while the form's scene is the one drawn:
 // the canvas against the buffer, then the buffer against the same frame drawn whole (drawn
-// again now); the number of pixels that differ in each.
+// again now, as for a resize, which also has the next move only recorded); the number of
+// pixels that differ in each.
 void WebSaverWindow::presented(const Damage& damage) {
   if (checking_ == nullptr ||
       (damage.size() == 1 && damage.front().area() == surface_->bounds().area())) {

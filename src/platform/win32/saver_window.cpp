@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <memory>
 
 #include "platform/win32/win32_text.hpp"
 #include "shell/texts.hpp"
@@ -35,11 +36,8 @@ char kNoProfile[] = "";
 
 }  // namespace
 
-Win32SaverWindow::Win32SaverWindow(HINSTANCE instance)
-    : area_(virtual_screen()),
-      dpi_(primary_dpi()),
-      scale_(static_cast<float>(dpi_) / 96.0f),
-      surface_(area_, dpi_, [this](const Damage& d) { present(d); }) {
+Win32SaverWindow::Win32SaverWindow(HINSTANCE instance) {
+  lay_out();
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = window_proc;
@@ -66,6 +64,16 @@ Win32SaverWindow::Win32SaverWindow(HINSTANCE instance)
     throw CreationError("cannot create the status label");
   }
   SendMessageW(label_, WM_SETFONT, reinterpret_cast<WPARAM>(ui_font(dpi_)), FALSE);
+}
+
+void Win32SaverWindow::lay_out() {
+  const RECT area = virtual_screen();
+  const UINT dpi = primary_dpi();
+  auto surface = std::make_unique<GdiSurface>(area, dpi, [this](const Damage& d) { present(d); });
+  area_ = area;
+  dpi_ = dpi;
+  scale_ = static_cast<float>(dpi) / 96.0f;
+  surface_ = std::move(surface);
 }
 
 LRESULT CALLBACK Win32SaverWindow::window_proc(HWND hwnd, UINT message, WPARAM w, LPARAM l) {
@@ -112,6 +120,23 @@ LRESULT Win32SaverWindow::handle(UINT message, WPARAM w, LPARAM l) {
         form_->unload();
       }
       return 0;
+    case WM_DISPLAYCHANGE: {
+      // Monitors came, went, moved or changed their mode: cover them all again, the show on the
+      // primary one, its frame drawn whole at once. Without a buffer for them it goes on as it was.
+      try {
+        lay_out();
+      } catch (const CreationError&) {
+        return 0;
+      }
+      SetWindowPos(hwnd_, HWND_TOPMOST, area_.left, area_.top, area_.right - area_.left,
+                   area_.bottom - area_.top, SWP_NOACTIVATE);
+      SendMessageW(label_, WM_SETFONT, reinterpret_cast<WPARAM>(ui_font(dpi_)), FALSE);
+      const RECT r = label_rect(shown_);
+      SetWindowPos(label_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      form_->resized();
+      return 0;
+    }
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT: {
@@ -119,7 +144,7 @@ LRESULT Win32SaverWindow::handle(UINT message, WPARAM w, LPARAM l) {
       PAINTSTRUCT paint;
       HDC dc = BeginPaint(hwnd_, &paint);
       const RECT& r = paint.rcPaint;
-      surface_.blit(
+      surface_->blit(
           dc, {r.left + area_.left, r.top + area_.top, r.right + area_.left, r.bottom + area_.top});
       EndPaint(hwnd_, &paint);
       return 0;
@@ -166,7 +191,7 @@ RECT Win32SaverWindow::label_rect(const Label& label) const {
 }
 
 void Win32SaverWindow::update_label() {
-  const Label& wanted = surface_.label();
+  const Label& wanted = surface_->label();
   const RECT to = label_rect(wanted);
   const RECT from = label_rect(shown_);
   if (to.left != from.left || to.top != from.top) {
@@ -187,7 +212,7 @@ void Win32SaverWindow::present(const Damage& damage) {
   update_label();
   HDC dc = GetDC(hwnd_);
   for (const Box& box : damage) {
-    surface_.blit(dc, box);
+    surface_->blit(dc, box);
   }
   ReleaseDC(hwnd_, dc);
   UpdateWindow(label_);

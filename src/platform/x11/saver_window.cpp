@@ -6,48 +6,23 @@
 #include <X11/extensions/Xrandr.h>
 #include <X11/extensions/scrnsaver.h>
 #include <cairo-xlib.h>
-#include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <thread>
 #include <vector>
 
+#include "platform/linux/linux_system.hpp"
 #include "shell/texts.hpp"
 
 namespace rovanel {
 
 namespace {
-
-// Written by the signal handler; the read end wakes a frame's wait.
-volatile std::sig_atomic_t stop_requested = 0;
-int stop_pipe[2] = {-1, -1};
-
-void on_stop_signal(int) {
-  stop_requested = 1;
-  const char byte = 0;
-  [[maybe_unused]] const ssize_t ignored = write(stop_pipe[1], &byte, 1);
-}
-
-// The handler only notes the signal; the pump turns it into a stop.
-void install_stop_signals() {
-  if (pipe2(stop_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
-    std::perror("rovanel: pipe");
-    std::exit(1);
-  }
-  struct sigaction action {};
-  action.sa_handler = on_stop_signal;
-  sigemptyset(&action.sa_mask);
-  for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
-    sigaction(signal, &action, nullptr);
-  }
-}
 
 // The host window we draw into, and whether it has gone: a host that removes its window has
 // ended the show, which is no error.
@@ -114,53 +89,99 @@ XRectangle primary_monitor(Display* display) {
 
 X11SaverWindow::X11SaverWindow(Display* display, std::optional<Window> host, float scale)
     : display_(display), host_(host), scale_(scale) {
-  install_stop_signals();
+  stop_fd_ = install_stop_signals();
   default_error_handler = XSetErrorHandler(on_x_error);
   XSetIOErrorHandler(on_connection_lost);
-  Visual* visual = nullptr;
-  int depth = 0;
   if (embedded()) {
     window_ = *host_;
     host_window = window_;
     XWindowAttributes attributes;
     XGetWindowAttributes(display_, window_, &attributes);
-    width_ = attributes.width;
-    height_ = attributes.height;
-    visual = attributes.visual;
-    depth = attributes.depth;
-    show_area_ = {0, 0, static_cast<unsigned short>(width_), static_cast<unsigned short>(height_)};
-    // Input belongs to the host; repaint what gets uncovered, and end when the window goes.
+    visual_ = attributes.visual;
+    depth_ = attributes.depth;
+    // Input belongs to the host; repaint what gets uncovered, follow its size, end when it goes.
     XSelectInput(display_, window_, ExposureMask | StructureNotifyMask);
   } else {
     create_own_window();
-    visual = DefaultVisual(display_, DefaultScreen(display_));
-    depth = DefaultDepth(display_, DefaultScreen(display_));
-    show_area_ = primary_monitor(display_);
+    visual_ = DefaultVisual(display_, DefaultScreen(display_));
+    depth_ = DefaultDepth(display_, DefaultScreen(display_));
+    // Monitors that come, go or move, and the screen's size.
+    int error_base = 0;
+    if (XRRQueryExtension(display_, &randr_event_base_, &error_base)) {
+      XRRSelectInput(display_, RootWindow(display_, DefaultScreen(display_)),
+                     RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask | RROutputChangeNotifyMask);
+    } else {
+      randr_event_base_ = -1;
+    }
   }
-  show_size_ = show_size(show_area_.width, show_area_.height, scale_);
-  back_ = XCreatePixmap(display_, window_, static_cast<unsigned>(width_),
-                        static_cast<unsigned>(height_), static_cast<unsigned>(depth));
   XGCValues values{};
   values.graphics_exposures = False;  // no NoExpose event for every copy
-  gc_ = XCreateGC(display_, back_, GCGraphicsExposures, &values);
-  cairo_surface_t* target = cairo_xlib_surface_create(display_, back_, visual, width_, height_);
+  gc_ = XCreateGC(display_, window_, GCGraphicsExposures, &values);
+  lay_out();
+}
+
+// Where the window and the show lie now; a new back buffer of the window's size, when that or
+// the show's place changed. True if anything changed.
+bool X11SaverWindow::lay_out() {
+  int width = 0;
+  int height = 0;
+  XRectangle area{};
+  if (embedded()) {
+    XWindowAttributes attributes;
+    XGetWindowAttributes(display_, window_, &attributes);
+    width = attributes.width;
+    height = attributes.height;
+    area = {0, 0, static_cast<unsigned short>(width), static_cast<unsigned short>(height)};
+  } else {
+    Window root = 0;
+    int x = 0;
+    int y = 0;
+    unsigned w = 0;
+    unsigned h = 0;
+    unsigned border = 0;
+    unsigned depth = 0;
+    XGetGeometry(display_, RootWindow(display_, DefaultScreen(display_)), &root, &x, &y, &w, &h,
+                 &border, &depth);
+    width = static_cast<int>(w);
+    height = static_cast<int>(h);
+    area = primary_monitor(display_);
+  }
+  if (width == width_ && height == height_ && area.x == show_area_.x && area.y == show_area_.y &&
+      area.width == show_area_.width && area.height == show_area_.height) {
+    return false;
+  }
+  if (!embedded()) {
+    XMoveResizeWindow(display_, window_, 0, 0, static_cast<unsigned>(width),
+                      static_cast<unsigned>(height));
+  }
+  width_ = width;
+  height_ = height;
+  show_area_ = area;
+  show_size_ = show_size(show_area_.width, show_area_.height, scale_);
+  surface_.reset();
+  if (back_ != 0) {
+    XFreePixmap(display_, back_);
+  }
+  back_ = XCreatePixmap(display_, window_, static_cast<unsigned>(std::max(width_, 1)),
+                        static_cast<unsigned>(std::max(height_, 1)), static_cast<unsigned>(depth_));
+  cairo_surface_t* target = cairo_xlib_surface_create(display_, back_, visual_, width_, height_);
   surface_.emplace(target, width_, height_, show_area_.x, show_area_.y, scale_,
                    [this](const Damage& damage) { copy_to_window(damage); });
   cairo_surface_destroy(target);  // the surface holds its own reference
+  return true;
 }
 
 void X11SaverWindow::create_own_window() {
   const int screen = DefaultScreen(display_);
-  width_ = DisplayWidth(display_, screen);
-  height_ = DisplayHeight(display_, screen);
   XSetWindowAttributes attributes{};
   attributes.background_pixel = BlackPixel(display_, screen);
   attributes.override_redirect = True;  // no frame, no window manager placing it
   attributes.event_mask = KeyPressMask | ButtonPressMask | PointerMotionMask | ExposureMask;
-  window_ =
-      XCreateWindow(display_, RootWindow(display_, screen), 0, 0, static_cast<unsigned>(width_),
-                    static_cast<unsigned>(height_), 0, CopyFromParent, InputOutput, CopyFromParent,
-                    CWBackPixel | CWOverrideRedirect | CWEventMask, &attributes);
+  window_ = XCreateWindow(display_, RootWindow(display_, screen), 0, 0,
+                          static_cast<unsigned>(DisplayWidth(display_, screen)),
+                          static_cast<unsigned>(DisplayHeight(display_, screen)), 0, CopyFromParent,
+                          InputOutput, CopyFromParent,
+                          CWBackPixel | CWOverrideRedirect | CWEventMask, &attributes);
 
   // The caption as WM_NAME and _NET_WM_NAME, for tools of either kind; the class; the process.
   char res_name[] = "rovanel";
@@ -244,7 +265,7 @@ void X11SaverWindow::wait_for_events(Pacing::Clock::duration timeout) {
   }
   const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(timeout).count();
   const timespec limit{ns / 1000000000, ns % 1000000000};
-  pollfd fds[2] = {{ConnectionNumber(display_), POLLIN, 0}, {stop_pipe[0], POLLIN, 0}};
+  pollfd fds[2] = {{ConnectionNumber(display_), POLLIN, 0}, {stop_fd_, POLLIN, 0}};
   ppoll(fds, 2, &limit, nullptr);
 }
 
@@ -254,7 +275,14 @@ void X11SaverWindow::pump_events(frmTsp& form) {
     XNextEvent(display_, &event);
     handle(event, form);
   }
-  if (stop_requested != 0 || host_gone) {
+  // A burst of screen changes is followed once, after the last of them.
+  if (layout_changed_ && !host_gone) {
+    layout_changed_ = false;
+    if (lay_out()) {
+      form.resized();
+    }
+  }
+  if (stop_requested() || host_gone) {
     form.stop();
   }
 }
@@ -283,7 +311,16 @@ void X11SaverWindow::handle(const XEvent& event, frmTsp& form) {
     case DestroyNotify:
       host_gone = host_gone || event.xdestroywindow.window == host_window;
       break;
+    case ConfigureNotify:
+      layout_changed_ = layout_changed_ || event.xconfigure.window == host_window;
+      break;
     default:
+      if (randr_event_base_ >= 0 && event.type == randr_event_base_ + RRScreenChangeNotify) {
+        XRRUpdateConfiguration(const_cast<XEvent*>(&event));
+        layout_changed_ = true;
+      } else if (randr_event_base_ >= 0 && event.type == randr_event_base_ + RRNotify) {
+        layout_changed_ = true;
+      }
       break;
   }
 }

@@ -20,6 +20,8 @@ class X11SaverWindow final : public SaverWindow {
   // draws into it at its size and visual, lays the show out in all of it and leaves input to the
   // host. scale: device pixels per pixel of the show. SIGTERM, SIGINT and SIGHUP stop the saver
   // like input does, through its unload; so does the host window going away.
+  // Standalone it follows the screen (RandR): the window covers the new screen and the show moves
+  // to the primary monitor's new place; embedded it follows the host window's size.
   X11SaverWindow(Display* display, std::optional<Window> host, float scale);
   X11SaverWindow(const X11SaverWindow&) = delete;
   X11SaverWindow& operator=(const X11SaverWindow&) = delete;
@@ -38,15 +40,21 @@ class X11SaverWindow final : public SaverWindow {
  private:
   bool embedded() const { return host_.has_value(); }
   void create_own_window();
+  bool lay_out();
   void grab_keyboard();
   void handle(const XEvent& event, frmTsp& form);
   void copy_to_window(const Damage& damage);
 
   Display* display_;
   std::optional<Window> host_;
+  int stop_fd_ = -1;  // readable once a signal asks the saver to stop
   float scale_;
   Window window_ = 0;
-  int width_ = 0;  // of the window, in device pixels
+  Visual* visual_ = nullptr;
+  int depth_ = 0;
+  int randr_event_base_ = -1;    // -1: the server has no RandR, the screen stays as it is
+  bool layout_changed_ = false;  // a screen or host window change, followed after the pump
+  int width_ = 0;                // of the window, in device pixels
   int height_ = 0;
   XRectangle show_area_{};  // where the show lies in the window, in device pixels
   ScreenSize show_size_;    // the show in its own pixels: the area divided by the scale

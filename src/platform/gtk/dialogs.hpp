@@ -1,12 +1,12 @@
-// The settings dialog frmTspConf and the message box, with GTK 3 on X11.
+// The settings dialog frmTspConf and the message box, with GTK 3 on any of its backends.
 #pragma once
 
 #include <string_view>
 
 namespace rovanel::dialogs {
 
-// Connects GTK to the X display; false if it cannot be opened.
-bool start();
+// Connects GTK to the display of the backend ("x11", "wayland"); false if it cannot be opened.
+bool start(const char* backend);
 
 // A message box with the text, a single OK button and no icon; returns when it is closed.
 void message_box(std::string_view text, std::string_view caption);

@@ -1,4 +1,4 @@
-#include "platform/x11/dialogs.hpp"
+#include "platform/gtk/dialogs.hpp"
 
 #include <gtk/gtk.h>
 
@@ -9,8 +9,8 @@
 
 namespace rovanel::dialogs {
 
-bool start() {
-  gdk_set_allowed_backends("x11");
+bool start(const char* backend) {
+  gdk_set_allowed_backends(backend);
   return gtk_init_check(nullptr, nullptr) != FALSE;
 }
 
@@ -40,7 +40,7 @@ void run_unloaded(GtkWidget*, gpointer) {
 
 void show_settings_dialog(void (*unloaded)()) {
   settings_unloaded = unloaded;
-  // The layout grows with the fonts, which follow the desktop's Xft.dpi.
+  // The layout grows with the fonts, which follow the desktop's font resolution (Xft.dpi).
   const double resolution = gdk_screen_get_resolution(gdk_screen_get_default());
   const double scale = resolution > 0 ? resolution / 96 : 1;
   const auto px = [scale](int twips) {

@@ -1,0 +1,61 @@
+// What this face implements (see README, "Adding a face"):
+//  [x] saver window: a surface on the overlay layer of every output, anchored to every edge,
+//      taking the keyboard; the show on the output the compositor lists first, the others black;
+//      outputs that come and go are followed. Without a layer shell: a fullscreen xdg_toplevel
+//      on each output
+//  [x] input: keys, buttons and pointer moves over any output, in the show's pixels; signals
+//  [x] frames: cairo on an image of device pixels; the damaged boxes copied into a small pool of
+//      shared-memory buffers, never one the compositor still holds, and damaged with
+//      damage_buffer
+//  [x] scale: ROVANEL_SCALE, else the output's fractional scale (wp_fractional_scale_v1 with
+//      wp_viewporter), else its integer scale; the show keeps its size in pixels at 96 dpi
+//  [x] screen-saver flag: none; no idle inhibitor, so the compositor's lock and power saving
+//      still come over the show
+//  [x] cursor: hidden over its surfaces
+//  [x] idle watcher: ext_idle_notifier_v1 or org_kde_kwin_idle
+//  [x] previous instance, dialogs, errors: shared with every Linux face (platform/linux)
+#include "platform/wayland/wayland_face.hpp"
+
+#include <wayland-client.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "platform/wayland/saver_window.hpp"
+
+namespace rovanel {
+
+namespace {
+
+std::string no_display() {
+  const char* name = std::getenv("WAYLAND_DISPLAY");
+  return std::string("cannot connect to the Wayland compositor '") + (name != nullptr ? name : "") +
+         "'";
+}
+
+std::unique_ptr<SaverWindow> create_saver_window(const Invocation&) {
+  wl_display* display = wl_display_connect(nullptr);
+  if (display == nullptr) {
+    fail(no_display());
+  }
+  return std::make_unique<WaylandSaverWindow>(display, scale_from_environment());
+}
+
+}  // namespace
+
+bool wayland_reachable() {
+  const char* name = std::getenv("WAYLAND_DISPLAY");
+  if (name == nullptr || *name == '\0') {
+    return false;
+  }
+  wl_display* display = wl_display_connect(nullptr);
+  if (display == nullptr) {
+    return false;
+  }
+  wl_display_disconnect(display);
+  return true;
+}
+
+const Face kWaylandFace = {"wayland", create_saver_window, no_display};
+
+}  // namespace rovanel
