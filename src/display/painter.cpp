@@ -1,6 +1,7 @@
 #include "display/painter.hpp"
 
 #include <charconv>
+#include <cstdio>
 #include <system_error>
 
 namespace rovanel {
@@ -11,8 +12,14 @@ namespace {
 // point dropped; always a full stop, whatever the locale.
 std::string general_text(double v) {
   char buf[40];
+#ifdef __EMSCRIPTEN__
+  // Its libc++ 14 has no floating-point to_chars; printf's %.15g is the same text by definition,
+  // and nothing in the page changes the C locale.
+  return std::string(buf, static_cast<std::size_t>(std::snprintf(buf, sizeof buf, "%.15g", v)));
+#else
   const auto result = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 15);
   return std::string(buf, result.ptr);
+#endif
 }
 
 // Half side 5 around (cx, cy), the offsets added in double precision.

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 namespace rovanel {
@@ -37,7 +38,12 @@ struct Shape {
   float x1, y1, x2, y2;
   std::string_view text;  // a literal: the texts of a frame are constants
 
-  auto operator<=>(const Shape&) const = default;
+  bool operator==(const Shape&) const = default;
+  // Field by field, in this order (emscripten's libc++ 14 has no <=> for string_view).
+  bool operator<(const Shape& o) const {
+    return std::tie(kind, colour, x1, y1, x2, y2, text) <
+           std::tie(o.kind, o.colour, o.x1, o.y1, o.x2, o.y2, o.text);
+  }
 };
 
 // lblStatus: an opaque box of fixed size on top of the drawing, with its caption.

@@ -39,7 +39,7 @@ class frmTsp final : private DriverHost {
   void stop() { solver_.quitflag = -1; }
   // Restores the screen-saver flag and the cursor and ends the program; also what a close
   // request from the window system runs.
-  void unload();
+  void unload() override;
   // The window's size or layout changed: the frame on screen is drawn whole on the window's
   // surface at once. The driver reads the new screen size where it reads it anyway: for every
   // point it places and at every repaint.

@@ -1,0 +1,70 @@
+// rovanel's page: the saver in a browser, a static folder (index.html, rovanel.js, rovanel.wasm)
+// that any web server can host. ?seed=S replays the run of rovanel-headless --seed S at the
+// page's size (as ROVANEL_SEED does); ?trace prints the trace to the console (as ROVANEL_TRACE).
+//
+// What this face implements (see README, "Adding a face"):
+//  [x] saver window: a canvas filling the browser's window, the show laid out in its CSS pixels
+//      (the 96-dpi size, at least 320x240)
+//  [x] input: keys, pointer presses and moves on the page, queued and handed to the form when a
+//      frame waits or a pump is due; the page gets a turn at least every 10 ms
+//  [x] frames: an RGBA buffer in the module's memory, drawn in whole device pixels, texts
+//      rendered by the browser; only the damaged boxes are put on the canvas
+//  [x] scale: devicePixelRatio; a resized window (or a zoom) redraws the frame at once and
+//      starts the next problem at the new size
+//  [x] cursor: hidden over the page while the show runs
+//  [x] end of the program: the page says the show has ended and offers to start it again, or in
+//      full screen
+//  [x] fatal errors: the page says what is wrong (a malformed ?seed)
+//  [ ] screen-saver flag: the browser has none
+//  [ ] start-up dispatch, previous instance, dialogs: not offered; the page runs the saver only
+#include <emscripten/emscripten.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/web/web_window.hpp"
+
+// The page's side (page.js): a fatal error shown; the module waits until the show is started
+// again.
+EM_JS(void, web_fail, (const char* message), { page.fail(UTF8ToString(message)); });
+EM_ASYNC_JS(void, web_start_again, (), { await page.startAgain(); });
+
+namespace rovanel {
+namespace {
+
+class WebSystem final : public WindowSystem {
+ public:
+  // Only the saver runs here: there is no start-up dispatch to ask for these.
+  bool previous_instance() override { return false; }
+  void message_box(std::string_view, std::string_view) override {}
+  void load_settings_dialog() override {}
+  void end_program() override {}
+
+  std::unique_ptr<SaverWindow> create_saver_window() override {
+    return std::make_unique<WebSaverWindow>();
+  }
+  void fatal_error(std::string_view message) override {
+    web_fail(std::string(message).c_str());
+    failed_ = true;
+  }
+
+  bool failed() const { return failed_; }
+
+ private:
+  bool failed_ = false;
+};
+
+}  // namespace
+}  // namespace rovanel
+
+int main() {
+  rovanel::WebSystem system;
+  for (;;) {
+    rovanel::load_frmTsp(system);
+    if (system.failed()) {
+      return 1;
+    }
+    web_start_again();
+  }
+}

@@ -1,0 +1,56 @@
+#!/bin/sh
+# The page end to end in one headless Chromium run, driven through puppeteer-core (web/drive.mjs):
+# ?seed=77&trace replays rovanel-headless's run at one and two device pixels a pixel, the canvas
+# holds the module's buffer and the buffer the frame drawn whole, the frame's colours and line
+# widths, a bad seed, every kind of input, a resized window.
+#   web.sh SITE HEADLESS     SITE: the page's folder (build/wasm/site); screenshots in $E2E_SHOTS
+# Needs chromium, python3, node and the driver's packages (npm ci --prefix tests/e2e/web).
+set -u
+[ $# -eq 2 ] || { echo "usage: web.sh SITE HEADLESS" >&2; exit 2; }
+SITE=$(realpath "$1") HEADLESS=$(realpath "$2") DRIVER=$(dirname "$0")/web
+. "$(dirname "$0")/lib.sh"
+e2e_init
+SHOTS=${E2E_SHOTS:-/tmp/rovanel-e2e}
+mkdir -p "$SHOTS"
+[ -d "$DRIVER/node_modules/puppeteer-core" ] || { echo "first: npm ci --prefix $DRIVER"; exit 1; }
+
+spawn SERVER python3 -u -m http.server --bind 127.0.0.1 0 --directory "$SITE" >"$E2E_TMP/http.log" 2>&1
+poll 10 grep -q ' port ' "$E2E_TMP/http.log" || { echo "no web server"; cat "$E2E_TMP/http.log"; exit 1; }
+port=$(sed -n 's/.* port \([0-9]*\) .*/\1/p' "$E2E_TMP/http.log")
+node "$DRIVER/drive.mjs" "http://127.0.0.1:$port/" "$SHOTS" >"$E2E_TMP/results" 2>"$E2E_TMP/driver.log" ||
+  fail "the driver: $(tail -n 5 "$E2E_TMP/driver.log")"
+# What the driver measured as $1.
+value() { awk -v k="$1" '$1 == k { $1 = ""; print substr($0, 2) }' "$E2E_TMP/results"; }
+# The frames checked as $1 (at least $2): no pixel differing, canvas from buffer or buffer from
+# the frame drawn whole.
+frames_ok() { at_least "$(value "$1-checked")" "$2" && [ "$(value "$1-differing")" = none ]; }
+# Input $1 ended the show within 500 ms, no frame came after, the window was left cleared.
+ended() { [ "$(value "$1-delay")" -le 500 ] && [ "$(value "$1-frames-after")$(value "$1-lit")" = 00 ]; }
+# A frame with the tour, the status text and the scale bar (frame_ok), and both end marks.
+colours() { frame_ok "$1" 1024x768+0+0 1 && at_least "$(count_colour "$1" 1024x768+0+0 ffff00)" 60; }
+says_why() { value bad-seed | grep -q "failed: Rovanel cannot run: ROVANEL_SEED: .*'x'"; }
+goes_on() { [ "$(value resized-state)" = running ] && frames_ok resized 10; }
+
+echo "# ?seed=77&trace at 1024x768, at one and two device pixels a pixel"
+"$HEADLESS" --seed 77 --size 1024x768 --trace >"$E2E_TMP/headless"
+for ratio in 1 2; do
+  check "x$ratio: rovanel-headless's trace" cmp -s "$E2E_TMP/headless" "$SHOTS/web-${ratio}x.txt"
+  check "x$ratio: $(value "web-${ratio}x-checked") frames, the canvas the buffer, the buffer the frame drawn whole" \
+    frames_ok "web-${ratio}x" 30
+  # A column through the middle of the scale bar, wherever it lies, crosses $ratio red pixels.
+  check "x$ratio: the scale bar $ratio device pixels thick" \
+    [ "$(count_colour "$SHOTS/web-${ratio}x.png" "1x400+$((899 * ratio))+0" ff0000)" = "$ratio" ]
+done
+
+echo "# ?seed=x; seed 1, a problem of type 3: the frame, input, a resized window"
+check "a bad seed: the page says why it cannot run" says_why
+check "the tour, the status text, the scale bar and both end marks in their colours" \
+  colours "$SHOTS/web-frame.png"
+check "the first move only records" [ "$(value first-move)" = running ]
+for input in move key click; do
+  check "a $input ends it ($(value $input-delay) ms), no frame after it, the window cleared" ended $input
+done
+check "resized to 800x600: it goes on, ten frames checked" goes_on
+check "no errors on the page" [ -z "$(value page-error)" ]
+echo "input-to-end delays (ms): $(value move-delay) $(value key-delay) $(value click-delay)"
+e2e_finish

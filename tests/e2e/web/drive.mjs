@@ -1,0 +1,116 @@
+// Drives the page in Debian's headless Chromium for web.sh: one browser, one tab after another,
+// each at 1024x768 CSS pixels. Writes traces and screenshots into OUT and prints one line per
+// measurement, "name value".
+//   node drive.mjs URL OUT
+import {writeFileSync} from 'node:fs';
+import {setTimeout as sleep} from 'node:timers/promises';
+import puppeteer from 'puppeteer-core';
+
+const [url, out] = process.argv.slice(2);
+const report = (name, value) => console.log(`${name} ${value}`);
+const state = (tab) => tab.evaluate(() => document.body.dataset.state);
+const becomes = (tab, wanted) => tab.waitForFunction(
+    (s) => document.body.dataset.state === s, {polling: 'mutation', timeout: 10000}, wanted);
+// The page's own check of frame after frame drawn in part, while more() says so: how many pixels
+// of the canvas differ from the module's buffer, and of the buffer from the same frame drawn
+// whole. Reported as the frames checked and the results that are not 0,0.
+async function check(tab, name, more) {
+  const results = [];
+  while (more()) {
+    const c = await Promise.race([tab.evaluate(() => page.check()),
+                                  sleep(10000, {canvas: 'no', redraw: 'frame'})]);
+    results.push(`${c.canvas},${c.redraw}`);
+  }
+  report(`${name}-checked`, results.length);
+  report(`${name}-differing`, results.filter((r) => r !== '0,0').join(' ') || 'none');
+}
+
+async function open(browser, query, ratio) {
+  const tab = await browser.newPage();
+  await tab.setViewport({width: 1024, height: 768, deviceScaleFactor: ratio});
+  tab.lines = [];
+  tab.on('console', (m) => tab.lines.push(m.text()));
+  tab.on('pageerror', (e) => report('page-error', JSON.stringify(e.message)));
+  await tab.goto(url + query);
+  return tab;
+}
+
+// The first problem of seed 77, every frame of it checked; its trace into OUT/NAME.txt, a
+// screenshot at the end.
+async function traced(browser, name, ratio) {
+  const tab = await open(browser, '?seed=77&trace', ratio);
+  await becomes(tab, 'running');
+  const done = () => tab.lines.findIndex((l) => l.startsWith('problem 1 '));
+  const end = Date.now() + 60000;
+  await check(tab, name, () => done() < 0 && Date.now() < end);
+  writeFileSync(`${out}/${name}.txt`, tab.lines.slice(0, done() + 1)
+      .filter((l) => /^(improve|problem) /.test(l)).map((l) => l + '\n').join(''));
+  await tab.screenshot({path: `${out}/${name}.png`});
+  await tab.close();
+}
+
+// Input ends the show: the delay from sending it to the page's saying so, the frames that came
+// after, and the pixels left lit below the label (the cleared window keeps its label).
+async function ends(tab, name, input) {
+  const start = performance.now();
+  await input();
+  await becomes(tab, 'ended');
+  report(`${name}-delay`, Math.round(performance.now() - start));
+  const frames = await tab.evaluate(() => page.frames);
+  await sleep(500);
+  report(`${name}-frames-after`, (await tab.evaluate(() => page.frames)) - frames);
+  report(`${name}-lit`, await tab.evaluate(() => {
+    const c = page.canvas;
+    const below = page.context.getImageData(0, 30, c.width, c.height - 30).data;
+    return new Uint32Array(below.buffer).filter((p) => p !== 0xFF000000).length;
+  }));
+}
+
+async function again(tab) {
+  await tab.click('#again');
+  await becomes(tab, 'running');
+  await sleep(1000);
+}
+
+const browser = await puppeteer.launch({
+  executablePath: '/usr/bin/chromium',
+  headless: true,
+  args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking',
+         '--disable-component-update', '--disable-sync', '--no-first-run'],
+});
+try {
+  await traced(browser, 'web-1x', 1);
+  await traced(browser, 'web-2x', 2);
+
+  const bad = await open(browser, '?seed=x', 1);
+  await becomes(bad, 'failed');
+  report('bad-seed', JSON.stringify(await bad.evaluate(
+      () => document.body.dataset.state + ': ' + document.getElementById('failed').textContent)));
+  await bad.close();
+
+  // Seed 1 starts with a problem of type 3: both end marks.
+  const tab = await open(browser, '?seed=1', 1);
+  await becomes(tab, 'running');
+  await sleep(2000);
+  await tab.screenshot({path: `${out}/web-frame.png`});
+  await tab.mouse.move(100, 100);
+  await sleep(1000);
+  report('first-move', await state(tab));
+  await ends(tab, 'move', () => tab.mouse.move(300, 300));
+  await again(tab);
+  await ends(tab, 'key', () => tab.keyboard.press('x'));
+  await again(tab);
+  await ends(tab, 'click', async () => {
+    await tab.mouse.down();
+    await tab.mouse.up();
+  });
+  await again(tab);
+  await tab.setViewport({width: 800, height: 600, deviceScaleFactor: 1});
+  await tab.waitForFunction(() => page.canvas.width === 800 && page.canvas.height === 600,
+                            {timeout: 5000});
+  let left = 10;
+  await check(tab, 'resized', () => left-- > 0);
+  report('resized-state', await state(tab));
+} finally {
+  await browser.close();
+}
