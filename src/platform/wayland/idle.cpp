@@ -15,6 +15,7 @@
 #include "ext-idle-notify.h"
 #include "kde-idle.h"
 #include "platform/linux/invocation.hpp"
+#include "platform/wayland/events.hpp"
 #include "platform/wayland/wayland_face.hpp"
 
 namespace rovanel {
@@ -102,28 +103,14 @@ bool watch_gnome(Watcher& watcher, std::uint32_t ms) {
 
 // Waits up to a fifth of a second for the compositor, the bus or a signal.
 void wait(Watcher& watcher, int stop_fd) {
-  pollfd fds[2] = {{stop_fd, POLLIN, 0}, {-1, POLLIN, 0}};
-  if (watcher.display == nullptr) {
-    while (g_main_context_iteration(nullptr, FALSE)) {
-    }
-    poll(fds, 1, 200);
+  if (watcher.display != nullptr) {
+    read_events(watcher.display, stop_fd, 200);
     return;
   }
-  while (wl_display_prepare_read(watcher.display) != 0) {
-    wl_display_dispatch_pending(watcher.display);
+  while (g_main_context_iteration(nullptr, FALSE)) {
   }
-  wl_display_flush(watcher.display);
-  fds[1].fd = wl_display_get_fd(watcher.display);
-  if (poll(fds, 2, 200) > 0 && fds[1].revents != 0) {
-    if (wl_display_read_events(watcher.display) < 0) {
-      fail("lost the connection to the Wayland compositor");
-    }
-  } else {
-    wl_display_cancel_read(watcher.display);
-  }
-  if (wl_display_dispatch_pending(watcher.display) < 0) {
-    fail("lost the connection to the Wayland compositor");
-  }
+  pollfd fd = {stop_fd, POLLIN, 0};
+  poll(&fd, 1, 200);
 }
 
 // This program again, as a saver on its own; it ends on input like any other.

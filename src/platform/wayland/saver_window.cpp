@@ -1,6 +1,5 @@
 #include "platform/wayland/saver_window.hpp"
 
-#include <poll.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -14,6 +13,7 @@
 
 #include "platform/linux/invocation.hpp"
 #include "platform/linux/linux_system.hpp"
+#include "platform/wayland/events.hpp"
 #include "shell/texts.hpp"
 
 namespace rovanel {
@@ -30,6 +30,19 @@ constexpr std::uint32_t kAllEdges =
     ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT;
 
 using Output = WaylandSaverWindow::Output;
+
+// A device the seat no longer has: the release request where the seat knows it (version 3 on),
+// else the proxy alone is gone.
+template <class Device>
+void give_back(Device*& device, void (*release)(Device*), void (*destroy)(Device*)) {
+  constexpr std::uint32_t kReleaseSince = 3;
+  if (wl_proxy_get_version(reinterpret_cast<wl_proxy*>(device)) >= kReleaseSince) {
+    release(device);
+  } else {
+    destroy(device);
+  }
+  device = nullptr;
+}
 
 }  // namespace
 
@@ -168,12 +181,7 @@ void WaylandSaverWindow::capabilities(void* data, wl_seat* seat, std::uint32_t c
     self->pointer_ = wl_seat_get_pointer(seat);
     wl_pointer_add_listener(self->pointer_, &kPointerListener, self);
   } else if (!pointer && self->pointer_ != nullptr) {
-    if (wl_pointer_get_version(self->pointer_) >= WL_POINTER_RELEASE_SINCE_VERSION) {
-      wl_pointer_release(self->pointer_);
-    } else {
-      wl_pointer_destroy(self->pointer_);
-    }
-    self->pointer_ = nullptr;
+    give_back(self->pointer_, wl_pointer_release, wl_pointer_destroy);
     self->pointer_output_ = nullptr;
   }
   const bool keyboard = (caps & WL_SEAT_CAPABILITY_KEYBOARD) != 0;
@@ -181,12 +189,7 @@ void WaylandSaverWindow::capabilities(void* data, wl_seat* seat, std::uint32_t c
     self->keyboard_ = wl_seat_get_keyboard(seat);
     wl_keyboard_add_listener(self->keyboard_, &kKeyboardListener, self);
   } else if (!keyboard && self->keyboard_ != nullptr) {
-    if (wl_keyboard_get_version(self->keyboard_) >= WL_KEYBOARD_RELEASE_SINCE_VERSION) {
-      wl_keyboard_release(self->keyboard_);
-    } else {
-      wl_keyboard_destroy(self->keyboard_);
-    }
-    self->keyboard_ = nullptr;
+    give_back(self->keyboard_, wl_keyboard_release, wl_keyboard_destroy);
   }
 }
 
@@ -320,7 +323,7 @@ WaylandSaverWindow::WaylandSaverWindow(wl_display* display, std::optional<float>
   wl_registry_add_listener(registry, &kRegistryListener, this);
   // The globals, then what the outputs and the seat tell of themselves.
   if (wl_display_roundtrip(display_) < 0 || wl_display_roundtrip(display_) < 0) {
-    lost();
+    lost_connection(display_);
   }
   if (compositor_ == nullptr || shm_ == nullptr) {
     fail("the Wayland compositor offers no wl_compositor (version 4) or no wl_shm");
@@ -443,7 +446,7 @@ void WaylandSaverWindow::show() {
     if (std::chrono::steady_clock::now() > deadline) {
       fail("the Wayland compositor gave the saver no output to show on");
     }
-    read_events(100);
+    read_events(display_, stop_fd_, 100);
   }
   layout_changed_ = false;
 }
@@ -523,7 +526,7 @@ ShmBuffer& WaylandSaverWindow::free_buffer() {
       wl_buffer_add_listener(buffers_.back()->buffer, &kBufferListener, buffers_.back().get());
       return *buffers_.back();
     }
-    read_events(-1);  // until the compositor lets one go
+    read_events(display_, stop_fd_, -1);  // until the compositor lets one go
   }
 }
 
@@ -559,32 +562,7 @@ void WaylandSaverWindow::present(const Damage& damage) {
   wl_surface_commit(surface);
   target.busy = true;
   if (wl_display_flush(display_) < 0 && errno != EAGAIN) {
-    lost();
-  }
-}
-
-// Reads what the compositor sent within the timeout (-1: until something comes, or a signal)
-// and runs the listeners.
-void WaylandSaverWindow::read_events(int timeout_ms) {
-  while (wl_display_prepare_read(display_) != 0) {
-    if (wl_display_dispatch_pending(display_) < 0) {
-      lost();
-    }
-  }
-  if (wl_display_flush(display_) < 0 && errno != EAGAIN) {
-    wl_display_cancel_read(display_);
-    lost();
-  }
-  pollfd fds[2] = {{wl_display_get_fd(display_), POLLIN, 0}, {stop_fd_, POLLIN, 0}};
-  if (poll(fds, 2, timeout_ms) > 0 && (fds[0].revents & (POLLIN | POLLERR | POLLHUP)) != 0) {
-    if (wl_display_read_events(display_) < 0) {
-      lost();
-    }
-  } else {
-    wl_display_cancel_read(display_);
-  }
-  if (wl_display_dispatch_pending(display_) < 0) {
-    lost();
+    lost_connection(display_);
   }
 }
 
@@ -592,11 +570,12 @@ void WaylandSaverWindow::wait_for_events(Pacing::Clock::duration timeout) {
   if (!inputs_.empty() || layout_changed_ || stop_requested()) {
     return;
   }
-  read_events(static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(timeout).count()));
+  read_events(display_, stop_fd_,
+              static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(timeout).count()));
 }
 
 void WaylandSaverWindow::pump_events(frmTsp& form) {
-  read_events(0);
+  read_events(display_, stop_fd_, 0);
   // The layout first: a pointer that an output's going moves elsewhere is no one's move.
   if (layout_changed_) {
     layout_changed_ = false;
@@ -628,14 +607,6 @@ void WaylandSaverWindow::pump_events(frmTsp& form) {
   if (stop_requested()) {
     form.stop();
   }
-}
-
-void WaylandSaverWindow::lost() {
-  const char* name = std::getenv("WAYLAND_DISPLAY");
-  const int error = wl_display_get_error(display_);
-  fail(std::string("lost the connection to the Wayland compositor '") +
-       (name != nullptr ? name : "") + "'" +
-       (error != 0 && error != EPIPE ? std::string(" (") + std::strerror(error) + ")" : ""));
 }
 
 void WaylandSaverWindow::end_program() {

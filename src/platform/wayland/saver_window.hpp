@@ -125,8 +125,6 @@ class WaylandSaverWindow final : public SaverWindow {
   bool lay_out();
   void present(const Damage& damage);
   ShmBuffer& free_buffer();
-  void read_events(int timeout_ms);
-  [[noreturn]] void lost();
 
   wl_display* display_;
   std::optional<float> forced_scale_;
