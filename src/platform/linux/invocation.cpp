@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "display/surface.hpp"
 #include "shell/numbers.hpp"
 #include "shell/texts.hpp"
+#include "solver/screen.hpp"
 
 namespace rovanel {
 

@@ -15,6 +15,7 @@
 #include "platform/linux/linux_system.hpp"
 #include "platform/wayland/events.hpp"
 #include "platform/wayland/surface_scale.hpp"
+#include "shell/frm_tsp.hpp"
 #include "shell/texts.hpp"
 
 namespace rovanel {

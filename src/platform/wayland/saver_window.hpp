@@ -13,7 +13,6 @@
 #include "fractional-scale.h"
 #include "layer-shell.h"
 #include "platform/cairo/cairo_surface.hpp"
-#include "shell/frm_tsp.hpp"
 #include "shell/window_system.hpp"
 #include "viewporter.h"
 #include "xdg-output.h"

@@ -26,6 +26,7 @@
 #include <string_view>
 
 #include "platform/web/web_window.hpp"
+#include "shell/frm_tsp.hpp"
 
 // The page's side (page.js): a fatal error shown; the module waits until the show is started
 // again.

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "platform/win32/win32_text.hpp"
+#include "shell/frm_tsp.hpp"
 #include "shell/texts.hpp"
 
 namespace rovanel {

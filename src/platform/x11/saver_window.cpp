@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/linux/linux_system.hpp"
+#include "shell/frm_tsp.hpp"
 #include "shell/texts.hpp"
 
 namespace rovanel {

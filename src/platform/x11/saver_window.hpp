@@ -8,7 +8,6 @@
 #include <optional>
 
 #include "platform/cairo/cairo_surface.hpp"
-#include "shell/frm_tsp.hpp"
 #include "shell/window_system.hpp"
 
 namespace rovanel {
