@@ -4,15 +4,14 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/linux/fail.hpp"
 #include "shell/numbers.hpp"
 #include "shell/texts.hpp"
 #include "solver/screen.hpp"
 
 namespace rovanel {
 
-namespace {
-
-constexpr const char* kUsage =
+const char* const kUsage =
     "usage: rovanel [/S | /C | /P | /A]     run the saver, show its settings, preview (ends at\n"
     "                                       once) or change the password (a message box)\n"
     "       rovanel -root | -window-id ID   draw into the root window or window ID (XScreenSaver)\n"
@@ -20,15 +19,12 @@ constexpr const char* kUsage =
     "                                       been idle that long, until a signal ends it\n"
     "       rovanel --help | --version\n";
 
+namespace {
+
 // The longest idle time the watcher takes: a day.
 constexpr int kMaxIdleSeconds = 86400;
 
 }  // namespace
-
-void fail(const std::string& message, int status) {
-  std::fprintf(stderr, "rovanel: %s\n%s", message.c_str(), status == 2 ? kUsage : "");
-  std::exit(status);
-}
 
 std::optional<unsigned long> parse_window_id(std::string_view text) {
   int base = 10;

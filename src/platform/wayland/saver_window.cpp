@@ -11,7 +11,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/linux/invocation.hpp"
+#include "platform/linux/fail.hpp"
 #include "platform/linux/linux_system.hpp"
 #include "platform/wayland/events.hpp"
 #include "platform/wayland/surface_scale.hpp"

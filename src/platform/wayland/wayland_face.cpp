@@ -23,6 +23,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/linux/fail.hpp"
 #include "platform/wayland/saver_window.hpp"
 
 namespace rovanel {

@@ -11,12 +11,13 @@
 
 #include <chrono>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/linux/fail.hpp"
 #include "platform/linux/linux_system.hpp"
 #include "shell/frm_tsp.hpp"
 #include "shell/texts.hpp"
@@ -42,8 +43,7 @@ int on_x_error(Display* display, XErrorEvent* error) {
 
 // The server gone: one line, status 1 (Xlib would print several and exit).
 int on_connection_lost(Display* display) {
-  std::fprintf(stderr, "rovanel: lost the connection to X display '%s'\n", DisplayString(display));
-  std::_Exit(1);
+  fail(std::string("lost the connection to X display '") + DisplayString(display) + "'");
 }
 
 // The monitor the show lives on: the primary one, else the first; the whole screen if the
