@@ -1,20 +1,25 @@
 #!/bin/sh
 # The page end to end in one headless Chromium run, driven through puppeteer-core (web/drive.mjs):
 # ?seed=77&trace replays rovanel-headless's run at one and two device pixels a pixel, the canvas
-# holds the module's buffer and the buffer the frame drawn whole, the frame's colours and line
-# widths, the seeds it refuses, every kind of input, a resized window.
-#   web.sh SITE HEADLESS     SITE: the page's folder (build/wasm/site); screenshots in $E2E_SHOTS
+# holds the module's buffer and the buffer the frame drawn whole (the tests' module, which checks
+# its frames), the frame's colours and line widths, the seeds it refuses, every kind of input, a
+# resized window; the shipped page replays the same run and carries no test hooks.
+#   web.sh SITE CHECKS HEADLESS   SITE: the page's folder (build/wasm/site), CHECKS: the tests'
+#                                 module's (build/wasm/checks); screenshots in $E2E_SHOTS
 # Needs chromium, python3, node and the driver's packages (npm ci --prefix tests/e2e/web).
 set -u
-[ $# -eq 2 ] || { echo "usage: web.sh SITE HEADLESS" >&2; exit 2; }
-SITE=$(realpath "$1") HEADLESS=$(realpath "$2") DRIVER=$(dirname "$0")/web
+[ $# -eq 3 ] || { echo "usage: web.sh SITE CHECKS HEADLESS" >&2; exit 2; }
+SITE=$(realpath "$1") CHECKS=$(realpath "$2") HEADLESS=$(realpath "$3") DRIVER=$(dirname "$0")/web
 . "$(dirname "$0")/lib.sh"
 e2e_init
 SHOTS=${E2E_SHOTS:-/tmp/rovanel-e2e}
 mkdir -p "$SHOTS"
 [ -d "$DRIVER/node_modules/puppeteer-core" ] || { echo "first: npm ci --prefix $DRIVER"; exit 1; }
 
-spawn SERVER python3 -u -m http.server --bind 127.0.0.1 0 --directory "$SITE" >"$E2E_TMP/http.log" 2>&1
+mkdir "$E2E_TMP/www"
+ln -s "$SITE" "$E2E_TMP/www/site"
+ln -s "$CHECKS" "$E2E_TMP/www/checks"
+spawn SERVER python3 -u -m http.server --bind 127.0.0.1 0 --directory "$E2E_TMP/www" >"$E2E_TMP/http.log" 2>&1
 poll 10 grep -q ' port ' "$E2E_TMP/http.log" || { echo "no web server"; cat "$E2E_TMP/http.log"; exit 1; }
 port=$(sed -n 's/.* port \([0-9]*\) .*/\1/p' "$E2E_TMP/http.log")
 node "$DRIVER/drive.mjs" "http://127.0.0.1:$port/" "$SHOTS" >"$E2E_TMP/results" 2>"$E2E_TMP/driver.log" ||
@@ -44,11 +49,13 @@ for ratio in 1 2; do
   check "x$ratio: the scale bar $ratio device pixels thick" \
     [ "$(count_colour "$SHOTS/web-${ratio}x.png" "1x400+$((899 * ratio))+0" ff0000)" = "$ratio" ]
 done
+check "the shipped page: rovanel-headless's trace" cmp -s "$E2E_TMP/headless" "$SHOTS/site-1x.txt"
 
 echo "# seeds refused; seed 1, a problem of type 3: the frame, input, a resized window"
 for seed in "empty:" 'nul:5\x00abc' "circled:⑤x" "long:$(printf '%040d' 0 | tr 0 9)…" "big:4294967296"; do
   check "?seed, ${seed%%:*}: refused, quoted as typed, within the page" refused "${seed%%:*}" "${seed#*:}"
 done
+check "the shipped page has no test hooks" [ "$(value hooks)" = 0 ]
 check "the tour, the status text, the scale bar and both end marks in their colours" \
   colours "$SHOTS/web-frame.png"
 check "the first move only records" [ "$(value first-move)" = running ]

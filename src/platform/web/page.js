@@ -1,7 +1,8 @@
 // The page around the module, run by rovanel.js before the module starts: the query read (?seed
 // for the module to parse, ?trace into its environment), the canvas and the events on it, the
-// notices of a show that ended or could not start. The module calls page's functions (web_*.cpp); the page hands each event to
-// the module's rovanel_event.
+// notices of a show that ended or could not start. Every call between the module and the page
+// goes through bridge.cpp: the module calls page's functions, the page tells the module of each
+// event through its exported rovanel_* functions.
 
 const query = new URLSearchParams(location.search);
 Module.preRun = [() => {
@@ -19,10 +20,7 @@ var page = {
   turned: null,       // ends the turn in progress
   channel: new MessageChannel(),
   again: null,        // starts the show again
-  checking: null,     // gets the result of a check
-  frames: 0,          // put on the canvas so far
   seed: query.get('seed'),  // as typed, or null
-  kinds: {key: 0, click: 1, move: 2, resize: 3, check: 4},  // of events, as the module numbers them
 
   deviceWidth: () => Math.round(innerWidth * devicePixelRatio),
   deviceHeight: () => Math.round(innerHeight * devicePixelRatio),
@@ -30,7 +28,9 @@ var page = {
   sizeCanvas(width, height) {
     page.canvas.width = width;
     page.canvas.height = height;
-    page.context = page.canvas.getContext('2d', {alpha: false});
+    // Desynchronized: a frame goes to the screen without the page's compositor, which would
+    // otherwise copy the whole canvas for every frame (half the browser's cost of a frame).
+    page.context = page.canvas.getContext('2d', {alpha: false, desynchronized: true});
     page.image = null;
   },
 
@@ -46,7 +46,6 @@ var page = {
       page.context.putImageData(page.image, 0, 0, HEAP32[i], HEAP32[i + 1],
                                 HEAP32[i + 2] - HEAP32[i], HEAP32[i + 3] - HEAP32[i + 1]);
     }
-    page.frames++;
   },
 
   // The text in white on nothing, at least a pixel clear of its glyphs on every side; geometry
@@ -88,10 +87,11 @@ var page = {
     page.channel.port2.postMessage(null);
   }),
 
-  // Events reach the module only while a show runs.
-  event(kind, x = 0, y = 0) {
+  // An event reaches the module (exported, one of Module._rovanel_*) only while a show runs; it
+  // ends the wait in progress.
+  tell(exported, ...args) {
     if (document.body.dataset.state !== 'running') return;
-    Module._rovanel_event(page.kinds[kind], x, y);
+    exported(...args);
     if (page.wake) page.wake();
   },
 
@@ -108,48 +108,46 @@ var page = {
   startAgain: () => new Promise((resolve) => {
     page.again = resolve;
   }),
-
-  // For tests: how many pixels of the canvas differ from the buffer, and how many of the buffer
-  // from the same frame drawn whole (the module draws it again to see).
-  check: () => new Promise((resolve) => {
-    page.checking = resolve;
-    page.event('check');
-  }),
-  canvasDifferences(pixels, width, height) {
-    const shown = new Uint32Array(page.context.getImageData(0, 0, width, height).data.buffer);
-    const buffer = HEAPU32.subarray(pixels >> 2, (pixels >> 2) + width * height);
-    let differences = 0;
-    for (let i = 0; i < shown.length; i++) differences += shown[i] !== buffer[i] ? 1 : 0;
-    return differences;
-  },
-  checked(canvas, redraw) {
-    page.checking({canvas, redraw});
-  },
 };
 
-page.channel.port1.onmessage = () => page.turned();
-
-addEventListener('keydown', () => page.event('key'));
-addEventListener('pointerdown', () => page.event('click'));
-// A wheel turn is a button, as X11 reports it.
-addEventListener('wheel', () => page.event('click'), {passive: true});
-addEventListener('pointermove', (e) => page.event('move', e.clientX * devicePixelRatio,
-                                                  e.clientY * devicePixelRatio));
-addEventListener('resize', () => page.event('resize'));
+function onTurn() {
+  page.turned();
+}
+function onKey() {
+  page.tell(Module._rovanel_key);
+}
+// A button, or a wheel turn, which is a button as X11 reports it.
+function onClick() {
+  page.tell(Module._rovanel_click);
+}
+function onMove(e) {
+  page.tell(Module._rovanel_move, e.clientX * devicePixelRatio, e.clientY * devicePixelRatio);
+}
+function onResize() {
+  page.tell(Module._rovanel_resize);
+}
 // A new pixel ratio (the window moved to another monitor) may come without a resize.
-(function watchPixelRatio() {
+function watchPixelRatio() {
   matchMedia('(resolution: ' + devicePixelRatio + 'dppx)').addEventListener('change', () => {
-    page.event('resize');
+    onResize();
     watchPixelRatio();
   }, {once: true});
-})();
-
-function startAgain() {
+}
+function onStartAgain() {
   const again = page.again;
   page.again = null;
   if (again) again();
 }
-document.getElementById('again').addEventListener('click', startAgain);
-document.getElementById('full').addEventListener('click', () => {
-  document.documentElement.requestFullscreen().catch(() => {}).then(startAgain);
-});
+function onFullScreen() {
+  document.documentElement.requestFullscreen().catch(() => {}).then(onStartAgain);
+}
+
+page.channel.port1.onmessage = onTurn;
+addEventListener('keydown', onKey);
+addEventListener('pointerdown', onClick);
+addEventListener('wheel', onClick, {passive: true});
+addEventListener('pointermove', onMove);
+addEventListener('resize', onResize);
+watchPixelRatio();
+document.getElementById('again').addEventListener('click', onStartAgain);
+document.getElementById('full').addEventListener('click', onFullScreen);

@@ -18,23 +18,14 @@
 //  [x] fatal errors: the page says what is wrong (an empty or malformed ?seed, quoted as typed)
 //  [ ] screen-saver flag: the browser has none
 //  [ ] start-up dispatch, previous instance, dialogs: not offered; the page runs the saver only
-#include <emscripten/emscripten.h>
-
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "platform/web/bridge.hpp"
 #include "platform/web/web_window.hpp"
 #include "shell/frm_tsp.hpp"
-
-// The page's side (page.js): a fatal error shown; the module waits until the show is started
-// again.
-EM_JS(void, web_fail, (const char* message), { page.fail(UTF8ToString(message)); });
-EM_ASYNC_JS(void, web_start_again, (), { await page.startAgain(); });
-// The page's ?seed as typed, in UTF-8: its length in bytes (-1 without one), then its bytes.
-EM_JS(int, web_seed_length, (), { return page.seed == null ? -1 : lengthBytesUTF8(page.seed); });
-EM_JS(void, web_seed_copy, (char* out, int size), { stringToUTF8(page.seed, out, size); });
 
 namespace rovanel {
 namespace {

@@ -1,18 +1,9 @@
 #include "platform/web/web_surface.hpp"
 
-#include <emscripten/emscripten.h>
-
 #include <algorithm>
 #include <cmath>
 
-// The page's side (page.js): a text rendered in the font, then its coverage copied out; the
-// damaged boxes of the buffer put on the canvas.
-EM_JS(void, web_render_text, (const char* text, double font_pixels, int* geometry),
-      { page.renderText(UTF8ToString(text), font_pixels, geometry); });
-EM_JS(void, web_text_coverage, (std::uint8_t * out), { page.textCoverage(out); });
-EM_JS(void, web_present,
-      (const std::uint32_t* pixels, int width, int height, const int* boxes, int count),
-      { page.present(pixels, width, height, boxes, count); });
+#include "platform/web/bridge.hpp"
 
 namespace rovanel {
 

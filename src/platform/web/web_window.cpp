@@ -1,27 +1,10 @@
 #include "platform/web/web_window.hpp"
 
-#include <emscripten/emscripten.h>
-
 #include <algorithm>
 #include <chrono>
 
+#include "platform/web/bridge.hpp"
 #include "shell/frm_tsp.hpp"
-
-// The page's side (page.js). The asynchronous ones suspend the module until their promise is
-// kept: a wait ends at its time or at the next event, a turn after one trip through the page's
-// event loop (a message to itself, some hundredths of a millisecond; a zero timeout would take
-// about 4 ms).
-EM_JS(int, web_page_width, (), { return page.deviceWidth(); });
-EM_JS(int, web_page_height, (), { return page.deviceHeight(); });
-EM_JS(double, web_pixel_ratio, (), { return devicePixelRatio; });
-EM_JS(void, web_size_canvas, (int width, int height), { page.sizeCanvas(width, height); });
-EM_ASYNC_JS(void, web_wait, (double milliseconds), { await page.wait(milliseconds); });
-EM_ASYNC_JS(void, web_turn, (), { await page.turn(); });
-EM_JS(void, web_show_cursor, (int visible), { page.showCursor(visible); });
-EM_JS(void, web_set_state, (const char* state), { page.setState(UTF8ToString(state)); });
-EM_JS(int, web_canvas_differences, (const std::uint32_t* pixels, int width, int height),
-      { return page.canvasDifferences(pixels, width, height); });
-EM_JS(void, web_checked, (int canvas, int redraw), { page.checked(canvas, redraw); });
 
 namespace rovanel {
 
@@ -78,6 +61,7 @@ void WebSaverWindow::wait_for_events(Pacing::Clock::duration timeout) {
 }
 
 void WebSaverWindow::pump_events(frmTsp& form) {
+  form_ = &form;
   if (Pacing::Clock::now() - last_turn_ >= kTurnInterval) {
     web_turn();
     last_turn_ = Pacing::Clock::now();
@@ -107,33 +91,17 @@ void WebSaverWindow::handle(const PageEvent& event, frmTsp& form) {
         form.resized();
       }
       break;
-    case PageEvent::Kind::kCheck:
-      checking_ = &form;
-      break;
   }
 }
 
-// Right after a frame drawn in part reached the canvas, while the form's scene is the one drawn:
-// the canvas against the buffer, then the buffer against the same frame drawn whole (drawn
-// again now, as for a resize, which also has the next move only recorded); the number of
-// pixels that differ in each.
 void WebSaverWindow::presented(const Damage& damage) {
-  if (checking_ == nullptr ||
+  if (!next_test_ || form_ == nullptr ||
       (damage.size() == 1 && damage.front().area() == surface_->bounds().area())) {
     return;
   }
-  frmTsp& form = *checking_;
-  checking_ = nullptr;
-  const Box all = surface_->bounds();
-  const int canvas = web_canvas_differences(surface_->pixels().data(), all.right, all.bottom);
-  const std::vector<std::uint32_t> shown = surface_->pixels();
-  form.resized();
-  const std::vector<std::uint32_t>& whole = surface_->pixels();
-  int redraw = 0;
-  for (std::size_t i = 0; i < shown.size(); ++i) {
-    redraw += shown[i] != whole[i] ? 1 : 0;
-  }
-  web_checked(canvas, redraw);
+  const std::function<void(frmTsp&)> test = std::move(next_test_);
+  next_test_ = nullptr;
+  test(*form_);
 }
 
 void WebSaverWindow::show_cursor(bool visible) {
@@ -145,12 +113,3 @@ void WebSaverWindow::end_program() {
 }
 
 }  // namespace rovanel
-
-// The page's events, as the page numbers them; others are ignored.
-extern "C" EMSCRIPTEN_KEEPALIVE void rovanel_event(int kind, double x, double y) {
-  using rovanel::PageEvent;
-  rovanel::WebSaverWindow* window = rovanel::WebSaverWindow::current();
-  if (window != nullptr && kind >= 0 && kind <= static_cast<int>(PageEvent::Kind::kCheck)) {
-    window->queue({static_cast<PageEvent::Kind>(kind), x, y});
-  }
-}

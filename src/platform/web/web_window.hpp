@@ -4,6 +4,7 @@
 // and waits in a queue for the next pump.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -12,9 +13,9 @@
 
 namespace rovanel {
 
-// What the page reports, in the order it happens; page.js numbers the kinds alike.
+// What the page reports (bridge.cpp), in the order it happens.
 struct PageEvent {
-  enum class Kind { kKey = 0, kClick = 1, kMove = 2, kResize = 3, kCheck = 4 };
+  enum class Kind { kKey, kClick, kMove, kResize };
   Kind kind;
   double x = 0;  // a move's position in device pixels
   double y = 0;
@@ -45,18 +46,22 @@ class WebSaverWindow final : public SaverWindow {
   static WebSaverWindow* current();
   void queue(const PageEvent& event) { events_.push_back(event); }
 
+  // For the tests' module (page_checks.cpp): test runs once, with the form, right after the next
+  // frame drawn in part has reached the canvas, while the form's scene is the one drawn.
+  void test_next_frame(std::function<void(frmTsp&)> test) { next_test_ = std::move(test); }
+  const WebSurface& buffer() const { return *surface_; }
+
  private:
   // Sizes the buffer and the canvas to the page's window; false if nothing changed.
   bool fit_page();
   void handle(const PageEvent& event, frmTsp& form);
-  // For tests: whether the canvas shows the buffer and the buffer is the frame drawn whole,
-  // checked after the next frame drawn in part.
   void presented(const Damage& damage);
 
   std::optional<WebSurface> surface_;
   std::vector<PageEvent> events_;
   Pacing::Clock::time_point last_turn_{};  // when the page last had its turn
-  frmTsp* checking_ = nullptr;             // whose next frame drawn in part is checked
+  frmTsp* form_ = nullptr;                 // the form the events went to
+  std::function<void(frmTsp&)> next_test_;
 };
 
 }  // namespace rovanel

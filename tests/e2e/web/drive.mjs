@@ -1,6 +1,7 @@
 // Drives the page in Debian's headless Chromium for web.sh: one browser, one tab after another,
-// each at 1024x768 CSS pixels. Writes traces and screenshots into OUT and prints one line per
-// measurement, "name value".
+// each at 1024x768 CSS pixels. The shipped page is URL/site/; the tests' module, URL/checks/, is
+// the same page with page.check() (checks.js). Writes traces and screenshots into OUT and prints
+// one line per measurement, "name value".
 //   node drive.mjs URL OUT
 import {writeFileSync} from 'node:fs';
 import {setTimeout as sleep} from 'node:timers/promises';
@@ -25,24 +26,38 @@ async function check(tab, name, more) {
   report(`${name}-differing`, results.filter((r) => r !== '0,0').join(' ') || 'none');
 }
 
-async function open(browser, query, ratio) {
+// A tab on the page of module (site or checks) with the query; page.frames counts the frames put
+// on the canvas from then on.
+async function open(browser, module, query, ratio) {
   const tab = await browser.newPage();
   await tab.setViewport({width: 1024, height: 768, deviceScaleFactor: ratio});
   tab.lines = [];
   tab.on('console', (m) => tab.lines.push(m.text()));
   tab.on('pageerror', (e) => report('page-error', JSON.stringify(e.message)));
-  await tab.goto(url + query);
+  await tab.goto(`${url}${module}/${query}`);
+  await tab.evaluate(() => {
+    const present = page.present;
+    page.frames = 0;
+    page.present = (...frame) => {
+      present(...frame);
+      page.frames++;
+    };
+  });
   return tab;
 }
 
-// The first problem of seed 77, every frame of it checked; its trace into OUT/NAME.txt, a
-// screenshot at the end.
-async function traced(browser, name, ratio) {
-  const tab = await open(browser, '?seed=77&trace', ratio);
+// The first problem of seed 77, with the tests' module every frame of it checked; its trace
+// into OUT/NAME.txt, a screenshot at the end.
+async function traced(browser, module, name, ratio) {
+  const tab = await open(browser, module, '?seed=77&trace', ratio);
   await becomes(tab, 'running');
   const done = () => tab.lines.findIndex((l) => l.startsWith('problem 1 '));
   const end = Date.now() + 60000;
-  await check(tab, name, () => done() < 0 && Date.now() < end);
+  if (module === 'checks') {
+    await check(tab, name, () => done() < 0 && Date.now() < end);
+  } else {
+    while (done() < 0 && Date.now() < end) await sleep(100);
+  }
   writeFileSync(`${out}/${name}.txt`, tab.lines.slice(0, done() + 1)
       .filter((l) => /^(improve|problem) /.test(l)).map((l) => l + '\n').join(''));
   await tab.screenshot({path: `${out}/${name}.png`});
@@ -79,14 +94,15 @@ const browser = await puppeteer.launch({
          '--disable-component-update', '--disable-sync', '--no-first-run'],
 });
 try {
-  await traced(browser, 'web-1x', 1);
-  await traced(browser, 'web-2x', 2);
+  await traced(browser, 'checks', 'web-1x', 1);
+  await traced(browser, 'checks', 'web-2x', 2);
+  await traced(browser, 'site', 'site-1x', 1);
 
   // Seeds the page refuses: its message as shown, and whether it fits the page.
   const refused = {empty: '', nul: '5%00abc', circled: '%E2%91%A4x', long: '9'.repeat(5000),
                    big: '4294967296'};
   for (const [name, seed] of Object.entries(refused)) {
-    const tab = await open(browser, '?seed=' + seed, 1);
+    const tab = await open(browser, 'site', '?seed=' + seed, 1);
     await becomes(tab, 'failed');
     report(`seed-${name}`, await tab.evaluate(() => {
       const p = document.getElementById('failed');
@@ -96,9 +112,11 @@ try {
     await tab.close();
   }
 
-  // Seed 1 starts with a problem of type 3: both end marks.
-  const tab = await open(browser, '?seed=1', 1);
+  // Seed 1 starts with a problem of type 3: both end marks. The shipped page has no test hooks.
+  const tab = await open(browser, 'site', '?seed=1', 1);
   await becomes(tab, 'running');
+  report('hooks', await tab.evaluate(() => [page.check, Module._rovanel_check, page.canvasDifferences]
+      .filter((hook) => hook !== undefined).length));
   await sleep(2000);
   await tab.screenshot({path: `${out}/web-frame.png`});
   await tab.mouse.move(100, 100);
@@ -114,13 +132,18 @@ try {
   });
   await again(tab);
   await ends(tab, 'wheel', () => tab.mouse.wheel({deltaY: 100}));
-  await again(tab);
-  await tab.setViewport({width: 800, height: 600, deviceScaleFactor: 1});
-  await tab.waitForFunction(() => page.canvas.width === 800 && page.canvas.height === 600,
-                            {timeout: 5000});
+  await tab.close();
+
+  // The tests' module, resized while it runs.
+  const resized = await open(browser, 'checks', '?seed=1', 1);
+  await becomes(resized, 'running');
+  await sleep(1000);
+  await resized.setViewport({width: 800, height: 600, deviceScaleFactor: 1});
+  await resized.waitForFunction(() => page.canvas.width === 800 && page.canvas.height === 600,
+                                {timeout: 5000});
   let left = 10;
-  await check(tab, 'resized', () => left-- > 0);
-  report('resized-state', await state(tab));
+  await check(resized, 'resized', () => left-- > 0);
+  report('resized-state', await state(resized));
 } finally {
   await browser.close();
 }
