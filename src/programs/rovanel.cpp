@@ -2,6 +2,7 @@
 //   rovanel [/S | /C | /P | /A]          the Windows saver's arguments, dispatched alike
 //   rovanel -root | -window-id ID        draw into the root window or window ID (XScreenSaver)
 //   rovanel --idle SECONDS               run the saver whenever the session is idle
+//   rovanel --autostart SECONDS | off    start that watcher now and at every login, or neither
 //   rovanel --help | --version
 // The face: the first of the table below that serves the run. Wayland when WAYLAND_DISPLAY
 // reaches a compositor and the run is not embedded in an X window (XSCREENSAVER_WINDOW,
@@ -16,6 +17,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "platform/idle/autostart.hpp"
 #include "platform/idle/watcher.hpp"
 #include "platform/linux/invocation.hpp"
 #include "platform/linux/linux_system.hpp"
@@ -35,6 +37,9 @@ int main(int argc, char** argv) {
   const Invocation invocation = parse_invocation(argc, argv);
   if (invocation.idle_seconds) {
     return watch_idle(*invocation.idle_seconds);
+  }
+  if (invocation.autostart) {
+    return autostart(*invocation.autostart);
   }
   const Face& face = **std::find_if(std::begin(kFaces), std::end(kFaces),
                                     [&](const Face* f) { return f->serves(invocation); });

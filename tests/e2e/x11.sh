@@ -1,7 +1,8 @@
 #!/bin/sh
-# rovanel on X11 end to end, driven by xdotool: high DPI in Xvfb; on a two-monitor Xorg (dummy
-# driver) the show, every kind of input, second instances, the dialogs, embedded runs, faults and
-# the real XScreenSaver daemon, running the installed Debian package if given.
+# rovanel on X11 end to end, driven by xdotool: high DPI and the idle watcher in Xvfb; on a
+# two-monitor Xorg (dummy driver) the show, every kind of input, second instances, the dialogs,
+# embedded runs, faults and the real XScreenSaver daemon, running the installed Debian package if
+# given.
 #   x11.sh ROVANEL HEADLESS XCLOSE [DEB]     (screenshots in $E2E_SHOTS, default /tmp/rovanel-e2e)
 set -u
 [ $# -ge 3 ] || { echo "usage: x11.sh ROVANEL HEADLESS XCLOSE [DEB]" >&2; exit 2; }
@@ -72,6 +73,27 @@ for dpi in 192:3840x2160 144:2880x1620; do
   check "$dpi dpi: the dialog's texts where they lie at that scale" dialog_readable "$SHOTS/dialog-$dpi.png" $dpi
   kill "$X_PID"
 done
+
+echo "# rovanel --idle on the X server's own idle time: no compositor, no session bus"
+xvfb_start 1024x768
+DBUS_SESSION_BUS_ADDRESS='' start --idle 2
+watcher=$PID t0=$(now_ms)
+check "after two idle seconds the show" wait_window "$SAVER" 10
+echo "  (after $(($(now_ms) - t0)) ms)"
+xdotool key x
+check "a key ends it" poll 5 eval '! find_window "$SAVER"'
+t0=$(now_ms)
+check "after two more idle seconds it starts again" wait_window "$SAVER" 10
+echo "  (after $(($(now_ms) - t0)) ms)"
+ticks() { awk '{ print $14 + $15 }' "/proc/$watcher/stat"; }
+before=$(ticks)
+sleep 3
+check "the watcher waits without using the processor: $((($(ticks) - before) * 10)) ms in 3 s" \
+  [ $(($(ticks) - before)) -le 3 ]
+PID=$watcher
+ends_by "SIGTERM ends the watcher and its show" kill "$PID"
+check "no show is left" poll 2 eval '! find_window "$SAVER"'
+kill "$X_PID"
 
 xorg_start right || exit 1
 echo "# two monitors: $(monitors | tr '\n' ' '); the show on the primary one, input anywhere"

@@ -2,6 +2,8 @@
 // idle that long.
 #include <gio/gio.h>
 
+#include <cstdlib>
+
 #include "platform/idle/idle_source.hpp"
 
 namespace rovanel {
@@ -36,6 +38,11 @@ class GnomeIdle final : public IdleSource {
 }  // namespace
 
 std::unique_ptr<IdleSource> gnome_idle(std::uint32_t ms, Idled idled) {
+  // A session without a bus of its own: none is started (GLib would launch one for an X display).
+  const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+  if (address == nullptr || *address == '\0') {
+    return nullptr;
+  }
   GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
   if (bus == nullptr) {
     return nullptr;

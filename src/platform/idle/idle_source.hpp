@@ -22,5 +22,11 @@ using Idled = std::function<void()>;
 std::unique_ptr<IdleSource> wayland_idle(std::uint32_t ms, Idled idled);
 // GNOME's idle monitor on the session bus (its compositor offers neither protocol).
 std::unique_ptr<IdleSource> gnome_idle(std::uint32_t ms, Idled idled);
+// The X server's own idle time (the SYNC extension's IDLETIME), where no Wayland compositor runs.
+std::unique_ptr<IdleSource> x11_idle(std::uint32_t ms, Idled idled);
+
+// The first of these the session offers; none if it offers none, which the program ends on with
+// one line (status 1).
+std::unique_ptr<IdleSource> session_idle_source(std::uint32_t ms, Idled idled);
 
 }  // namespace rovanel

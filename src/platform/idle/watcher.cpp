@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
+#include <optional>
 
 #include "platform/idle/idle_source.hpp"
 #include "platform/linux/fail.hpp"
@@ -43,19 +45,27 @@ struct Watcher {
 
 }  // namespace
 
+std::unique_ptr<IdleSource> session_idle_source(std::uint32_t ms, Idled idled) {
+  for (const auto source : {wayland_idle, gnome_idle, x11_idle}) {
+    if (std::unique_ptr<IdleSource> found = source(ms, idled)) {
+      return found;
+    }
+  }
+  fail(
+      "no idle time to watch: neither a Wayland compositor (ext_idle_notifier_v1, "
+      "org_kde_kwin_idle), nor GNOME's idle monitor on the session bus, nor an X server with the "
+      "SYNC extension's IDLETIME offers one");
+}
+
 int watch_idle(int seconds) {
   Watcher watcher;
-  const auto ms = static_cast<std::uint32_t>(seconds) * 1000u;
-  const Idled idled = [&watcher] { watcher.idled(); };
-  std::unique_ptr<IdleSource> source = wayland_idle(ms, idled);
-  if (source == nullptr) {
-    source = gnome_idle(ms, idled);
-  }
-  if (source == nullptr) {
-    fail(
-        "--idle: no idle notification to watch: neither the Wayland compositor "
-        "(ext_idle_notifier_v1, org_kde_kwin_idle) nor GNOME's idle monitor on the session bus "
-        "offers one");
+  const std::unique_ptr<IdleSource> source = session_idle_source(
+      static_cast<std::uint32_t>(seconds) * 1000u, [&watcher] { watcher.idled(); });
+  // One watcher a user: a second one has nothing to do.
+  if (const std::optional<pid_t> other = take_lock(kWatcherLock)) {
+    std::fprintf(stderr, "rovanel: --idle: a watcher runs already (process %d)\n",
+                 static_cast<int>(*other));
+    return 0;
   }
   g_unix_fd_add(
       install_stop_signals(), G_IO_IN,

@@ -97,4 +97,9 @@ bool serves(const Invocation&) {
 
 const Face kX11Face = {"x11", serves, create_saver_window, no_display};
 
+// Xlib would print several lines and exit.
+int lost_x_connection(Display* display) {
+  fail(std::string("lost the connection to X display '") + DisplayString(display) + "'");
+}
+
 }  // namespace rovanel
