@@ -129,7 +129,7 @@ if [ -n "$setup" ]; then
   check "it is the screen saver now" [ "$(realpath "$(winepath -u "$installed" 2>/dev/null)")" = "$(realpath "$dir/Rovanel.scr")" ]
   check "with an uninstaller in Apps & features" [ "$(wine_run reg query "$uninstall_key" | grep -c -E '^ +(DisplayName|DisplayVersion|DisplayIcon|Publisher|UninstallString|QuietUninstallString|InstallLocation|NoModify|NoRepair|EstimatedSize) ')" = 10 ]
   display_icon=$(reg_value "$uninstall_key" DisplayIcon)
-  check "its icon there the installed Rovanel.scr's first ($display_icon)" \
+  check "its icon there: the installed Rovanel.scr's first" \
     [ "$(realpath "$(winepath -u "${display_icon%,*}" 2>/dev/null)") ${display_icon##*,}" = "$(realpath "$dir/Rovanel.scr") 0" ]
   check "the uninstaller: the same icon" [ "$(icon_of "$dir/Uninstall.exe")" = "$icon" ]
   wine_start "$installed" /s
