@@ -16,7 +16,7 @@ void BM_repaint_frame(benchmark::State& state) {
   const auto height = static_cast<int>(state.range(1));
   std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)> surface(
       cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height), cairo_surface_destroy);
-  CairoSurface canvas(surface.get(), width, height, 0, 0, 1.0f, [](const Damage&) {});
+  CairoSurface canvas(surface.get(), Box{0, 0, width, height}, 1.0f, [](const Damage&) {});
   TourState s;
   Mt19937Source random(3);
   s.n = 49;

@@ -12,13 +12,14 @@
 namespace rovanel::testing {
 namespace {
 
-// A frame buffer for a show of width x height pixels, drawn at a scale through a renderer.
+// A frame buffer for a show of width x height pixels, drawn at a scale through a renderer; the
+// show in all of it, or in a box of it.
 struct Frame {
-  Frame(int width, int height, float scale = 1)
+  Frame(int width, int height, float scale = 1, Box show = {})
       : w(static_cast<int>(static_cast<float>(width) * scale)),
         h(static_cast<int>(static_cast<float>(height) * scale)),
         image(cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h), cairo_surface_destroy),
-        surface(image.get(), w, h, 0, 0, scale, [](const Damage&) {}) {}
+        surface(image.get(), show.empty() ? Box{0, 0, w, h} : show, scale, [](const Damage&) {}) {}
   void show(const Scene& scene) { renderer.render(scene, surface); }
   const unsigned char* data() const { return cairo_image_surface_get_data(image.get()); }
   // The pixel as 0xBBGGRR.
@@ -76,6 +77,21 @@ TEST(Frames, ShowEveryElementInItsColourTheLabelOnTopAndTheSameTourAtTwiceTheSca
   EXPECT_GT(label_text_pixels(frame), 100);
   EXPECT_EQ(frame.at(49, 10), kGreen);
   EXPECT_EQ(frame.at(50 + Label::kWidth, 10), kGreen);
+
+  // A show box narrower than the buffer (a monitor that shrank under the show): the same frame,
+  // cut at the box's edges, and nothing outside it, also when only what changed is redrawn.
+  Frame cut(1024, 768, 1, Box{100, 0, 868, 768});
+  cut.show(scene);
+  scene.label.left = 8;
+  frame.show(scene);
+  cut.show(scene);
+  for (int y = 0; y < 768; ++y) {
+    for (int x = 0; x < 1024; ++x) {
+      ASSERT_EQ(cut.at(x, y), x < 100 || x >= 868 ? kBlack : frame.at(x - 100, y)) << x << "," << y;
+    }
+  }
+  scene.label.left = 50.4f;
+  frame.show(scene);
 
   // Twice the scale: every green pixel below the label has green in its block of four.
   Frame twice(1024, 768, 2);

@@ -9,6 +9,7 @@
 
 #include "shell/frm_tsp.hpp"
 #include "shell/mdl_tsp.hpp"
+#include "shell/seed.hpp"
 #include "shell/texts.hpp"
 #include "support.hpp"
 
@@ -102,6 +103,35 @@ TEST(MdlTsp, DispatchesOnTheFirstTwoCharactersWhateverTheirCase) {
   unsetenv("ROVANEL_SEED");
 }
 
+// Seeds from the environment, the command line and the page go through one parser: anything but
+// a whole number from 0 to 4294967295 is refused, quoted as typed in one short line.
+TEST(Seeds, AreReadAlikeAndWhatIsWrongIsQuotedAsTyped) {
+  for (const auto& [text, seed] : {std::pair{"0", 0u}, {"77", 77u}, {"4294967295", 4294967295u}}) {
+    EXPECT_EQ(seed_of({"?seed", text}), seed);
+  }
+  const std::pair<std::string, std::string> bad[] = {
+      {"", "''"},
+      {"4294967296", "'4294967296'"},
+      {" 7", "' 7'"},
+      {"+7", "'+7'"},
+      {"-1", "'-1'"},
+      {"7.0", "'7.0'"},
+      {std::string("5\0abc", 5), "'5\\x00abc'"},  // a NUL cuts nothing short
+      {"\x1b[31m", "'\\x1B[31m'"},                // nor does a terminal's escape act
+      {"⑤x", "'⑤x'"},
+      {std::string(30, 'x') + std::string(5, '\xE2') + "é" + std::string(60, '9'),
+       "'" + std::string(30, 'x') + std::string(5, '\xE2') + "é" + std::string(4, '9') + "…'"},
+  };
+  for (const auto& [text, shown] : bad) {
+    try {
+      seed_of({"?seed", text});
+      ADD_FAILURE() << text;
+    } catch (const SeedError& e) {
+      EXPECT_EQ(e.what(), "?seed: expected a whole number from 0 to 4294967295, got " + shown);
+    }
+  }
+}
+
 TEST(FrmTsp, OnlyAMoveToAnotherWholePixelAfterTheFirstStops) {
   RecordingWindow window;
   ScriptedRandom random;
@@ -114,6 +144,13 @@ TEST(FrmTsp, OnlyAMoveToAnotherWholePixelAfterTheFirstStops) {
   form.mouse_move(11.5f, 20.0f);
   EXPECT_EQ(form.solver().quitflag, -1);
   EXPECT_TRUE(window.calls.empty());
+  // Far beyond the 16-bit range a pointer counts at its edge.
+  frmTsp far(window, random);
+  far.mouse_move(1e9f, -1e9f);
+  far.mouse_move(40000.0f, -32768.4f);
+  EXPECT_EQ(far.solver().quitflag, 0);
+  far.mouse_move(32766.0f, -32768.0f);
+  EXPECT_EQ(far.solver().quitflag, -1);
 }
 
 TEST(FrmTsp, AStopAtAnyYieldGoesStraightToTheUnload) {

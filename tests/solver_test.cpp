@@ -48,7 +48,7 @@ TEST(Majiwaru, CrossingTableWithTouchingEndsInBothOrientationsAndAZeroDivisor) {
       {{0, 0, 1, 0}, {0.25, up, 0.75, 0}, 0},
   };
   for (const auto& [a, b, expected] : cases) {
-    EXPECT_EQ(Solver::majiwaru(a[0], a[1], a[2], a[3], b[0], b[1], b[2], b[3]), expected)
+    EXPECT_EQ(majiwaru(a[0], a[1], a[2], a[3], b[0], b[1], b[2], b[3]), expected)
         << &a - &cases[0].s1;
   }
 }
@@ -132,9 +132,8 @@ TEST_F(Fixture, AnIndexOutsideTheArraysTraps) {
 #else
   EXPECT_DEATH(s.x[51] = 1, "outside 0..50");
   EXPECT_DEATH(s.crossa[-1] = 1, "outside 0..50");
-  const std::int16_t first = 0;
-  const std::int16_t unset = 9999;  // what nearest would pass if a search found no candidate
-  EXPECT_DEATH(s.koukan(first, unset), "outside 0..50");
+  // 9999: what nearest would pass if a search found no candidate.
+  EXPECT_DEATH(s.koukan(0, 9999), "outside 0..50");
 #endif
 }
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "display/scene.hpp"
-#include "solver/solver.hpp"
+#include "solver/screen.hpp"
 
 namespace rovanel {
 
@@ -28,17 +28,6 @@ struct Box {
 };
 
 using Damage = std::vector<Box>;
-
-// The scales a face draws at: device pixels per pixel of the show.
-inline constexpr float kMinScale = 0.5f;
-inline constexpr float kMaxScale = 8.0f;
-
-// The show's size in its own pixels (96-dpi pixels) on an area of device pixels drawn at a
-// scale: never larger than the area divided by the scale, so nothing of the show falls off it.
-inline ScreenSize show_size(int width, int height, float scale) {
-  return {static_cast<int>(std::floor(static_cast<float>(width) / scale)),
-          static_cast<int>(std::floor(static_cast<float>(height) / scale))};
-}
 
 // Lines and outlines are this many device pixels wide: whole pixels, so they stay crisp.
 inline int line_width(float scale) {

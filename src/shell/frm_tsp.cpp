@@ -7,7 +7,6 @@
 #include <cstring>
 
 #include "display/painter.hpp"
-#include "shell/seed.hpp"
 
 namespace rovanel {
 
@@ -15,9 +14,13 @@ frmTsp::frmTsp(SaverWindow& window, RandomSource& random, Pacing pacing)
     : window_(window), solver_(random, *this), pacing_(pacing) {}
 
 void frmTsp::mouse_move(float x, float y) {
-  // To the nearest whole pixel, a half to the even neighbour.
-  const auto cx = static_cast<std::int16_t>(std::nearbyint(x));
-  const auto cy = static_cast<std::int16_t>(std::nearbyint(y));
+  // To the nearest whole pixel, a half to the even neighbour; a pointer beyond the 16-bit range
+  // (a layout tens of thousands of pixels wide, a stray event) counts at its edge.
+  const auto whole = [](float v) {
+    return static_cast<std::int16_t>(std::fmin(std::fmax(std::nearbyint(v), -32768.0f), 32767.0f));
+  };
+  const std::int16_t cx = whole(x);
+  const std::int16_t cy = whole(y);
   if (firstx_ == 0 && firsty_ == 0) {
     firstx_ = cx;
     firsty_ = cy;
@@ -116,10 +119,10 @@ void frmTsp::present(bool improvement) {
   pacing_.presented(Clock::now(), improvement);
 }
 
-void load_frmTsp(WindowSystem& system) {
+void load_frmTsp(WindowSystem& system, const GivenSeed& given) {
   std::uint32_t seed = 0;
   try {
-    seed = saver_seed();
+    seed = seed_of(given);
   } catch (const SeedError& e) {
     system.fatal_error(e.what());
     return;

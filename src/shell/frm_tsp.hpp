@@ -17,6 +17,7 @@
 #include "display/renderer.hpp"
 #include "display/scene.hpp"
 #include "shell/pacing.hpp"
+#include "shell/seed.hpp"
 #include "shell/window_system.hpp"
 #include "solver/solver.hpp"
 
@@ -87,9 +88,8 @@ class frmTsp final : private DriverHost {
   bool improvement_ = false;
 };
 
-// Creates frmTsp on the window system's saver window and loads it. ROVANEL_SEED replays a run
-// (a malformed one is a fatal error); ROVANEL_TRACE, set and not empty, prints its trace to
-// stdout.
-void load_frmTsp(WindowSystem& system);
+// Creates frmTsp on the window system's saver window and loads it, its run seeded as given (a
+// malformed seed is a fatal error); ROVANEL_TRACE, set and not empty, prints its trace to stdout.
+void load_frmTsp(WindowSystem& system, const GivenSeed& seed = environment_seed());
 
 }  // namespace rovanel

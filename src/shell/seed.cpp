@@ -1,26 +1,29 @@
 #include "shell/seed.hpp"
 
-#include <charconv>
 #include <chrono>
 #include <cstdlib>
-#include <string>
-#include <string_view>
+
+#include "shell/numbers.hpp"
 
 namespace rovanel {
 
-std::uint32_t saver_seed() {
+GivenSeed environment_seed() {
   const char* text = std::getenv("ROVANEL_SEED");
   if (text == nullptr || *text == '\0') {
+    return {"ROVANEL_SEED", std::nullopt};
+  }
+  return {"ROVANEL_SEED", text};
+}
+
+std::uint32_t seed_of(const GivenSeed& given) {
+  if (!given.text) {
     return static_cast<std::uint32_t>(std::chrono::system_clock::now().time_since_epoch().count());
   }
-  const std::string_view value(text);
-  std::uint32_t seed = 0;
-  const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), seed);
-  if (ec != std::errc() || end != value.data() + value.size()) {
-    throw SeedError("ROVANEL_SEED: expected a whole number from 0 to 4294967295, got '" +
-                    std::string(value) + "'");
+  constexpr std::uint32_t kLast = 0xFFFFFFFFu;
+  if (const auto seed = parse_number<std::uint32_t>(*given.text, 0, kLast)) {
+    return *seed;
   }
-  return seed;
+  throw SeedError(range_error<std::uint32_t>(given.source, 0, kLast, *given.text));
 }
 
 }  // namespace rovanel

@@ -7,7 +7,7 @@
 
 #include "display/surface.hpp"
 #include "shell/pacing.hpp"
-#include "solver/solver.hpp"
+#include "solver/screen.hpp"
 
 namespace rovanel {
 

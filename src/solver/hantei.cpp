@@ -20,9 +20,6 @@ void Solver::hantei() {
     sum += length[i];
   }
   curd = sum;
-  // The edge cursor ends at the last edge measured.
-  si = static_cast<std::int16_t>(last);
-  si1 = static_cast<std::int16_t>(last == n - 1 ? 0 : n - 1);
   if (curd < bestd) {
     ++counter2;
     bestd = curd;

@@ -315,9 +315,9 @@ ROVANEL_LANES_INLINE void remove_crossings(Solver& s, CrossingTables<kLanes>& ta
     }
     s.pick = s.draw_index(s.ncross);
     s.sj = s.crossb[s.pick];
-    s.si1 = s.crossa[s.pick];
-    s.koukan(s.si1, s.sj);
-    table.exchanged(s.si1, s.sj);
+    const std::int16_t first_end = s.crossa[s.pick];  // the first segment's end
+    s.koukan(first_end, s.sj);
+    table.exchanged(first_end, s.sj);
   }
 }
 

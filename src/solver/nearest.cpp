@@ -15,8 +15,7 @@ void Solver::nearest() {
         sel = static_cast<std::int16_t>(j);
       }
     }
-    const auto next = static_cast<std::int16_t>(i + 1);
-    koukan(next, sel);
+    koukan(static_cast<std::int16_t>(i + 1), sel);
   }
 }
 

@@ -7,9 +7,7 @@ void Solver::saisyo() {
   const double a = kyori(x[1], y[1], x[2], y[2]) + kyori(x[0], y[0], x[1], y[1]);
   const double b = kyori(x[0], y[0], x[2], y[2]) + kyori(x[1], y[1], x[0], y[0]);
   if (b < a) {
-    const std::int16_t first = 0;
-    const std::int16_t second = 1;
-    koukan(first, second);
+    koukan(0, 1);
     hantei();
     majiwaruka();
     hantei();
@@ -23,9 +21,7 @@ void Solver::saigo() {
   const double a = kyori(x[q], y[q], x[r], y[r]) + kyori(x[p], y[p], x[q], y[q]);
   const double b = kyori(x[r], y[r], x[q], y[q]) + kyori(x[p], y[p], x[r], y[r]);
   if (b < a) {
-    const auto last_but_one = static_cast<std::int16_t>(q);
-    const auto last = static_cast<std::int16_t>(r);
-    koukan(last_but_one, last);
+    koukan(static_cast<std::int16_t>(q), static_cast<std::int16_t>(r));
     hantei();
     majiwaruka();
     hantei();

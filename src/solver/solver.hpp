@@ -1,18 +1,34 @@
 // The solver: the procedures of the saver window on its one tour state, and the episode driver.
+//
+// The procedures keep the short names the system gives them, most of them romanized Japanese;
+// the trace and the design speak them too. What each word means, and what it does here:
+//   hantei       "judgement": measures the working tour; a strictly shorter one becomes the best
+//                tour, counts as an improvement and is repainted
+//   kyori        "distance" of two points
+//   inijunban    "initial order": a random start order of the movable positions
+//   nearest      the nearest-neighbour tour from the first point
+//   koukan       "exchange": two positions swap their points
+//   majiwaru     "cross": whether two segments cross
+//   majiwaruka   "do they cross?": crossing removal, exchanging crossed edges until none cross
+//   renzoku4ten  "four consecutive points": swaps the middle two of four when that is shorter
+//   saisyo       "first": which of the first two points starts an open path
+//   saigo        "last": which of the last two points ends it
+//   ten1         "one point": every relocation of one point
+//   ten2, ten2b  "two points": every relocation of two neighbouring points, kept in order or
+//                reversed
+// Every candidate tour a move makes is written into the working tour x/y and judged by hantei;
+// the moves never judge a tour themselves.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 
+#include "solver/majiwaru.hpp"
 #include "solver/random_source.hpp"
+#include "solver/screen.hpp"
 #include "solver/tour_state.hpp"
 
 namespace rovanel {
-
-struct ScreenSize {
-  int width = 0;  // pixels at 96 dpi
-  int height = 0;
-};
 
 // What the driver needs of the window that runs it.
 class DriverHost {
@@ -74,12 +90,15 @@ class Solver : public TourState {
   void ten2();
   void ten2b();
 
-  // The points at two positions change places; the arguments are only read.
-  void koukan(const std::int16_t& kie, const std::int16_t& kjs);
-  // 1 when segment (mx1,my1)-(mx2,my2) crosses segment (mx3,my3)-(mx4,my4), else 0.
-  static std::int16_t majiwaru(const double& mx1, const double& my1, const double& mx2,
-                               const double& my2, const double& mx3, const double& my3,
-                               const double& mx4, const double& my4);
+  // The points at positions kie and kjs change places.
+  void koukan(std::int16_t kie, std::int16_t kjs) {
+    const double kx = x[kie];
+    const double ky = y[kie];
+    x[kie] = x[kjs];
+    y[kie] = y[kjs];
+    x[kjs] = kx;
+    y[kjs] = ky;
+  }
 
   MovableRange movable_range() const;
 
@@ -126,5 +145,3 @@ class Solver : public TourState {
 };
 
 }  // namespace rovanel
-
-#include "solver/koukan_majiwaru.hpp"

@@ -124,7 +124,7 @@ outputs_are() { [ "$(wl_outputs | wc -l)" = "$1" ]; }
 wl_key() { wtype -s 100 x; }
 # A mouse plugged in from now on ($WLPOINTER, fed through a fifo): wl_move X Y to that point of
 # the layout in logical pixels (the layout's bounds, which outputs and scales change, asked
-# each time), wl_click.
+# each time), wl_click, wl_wheel.
 pointer_start() {
   mkfifo "$E2E_TMP/pointer"
   spawn POINTER_PID sh -c 'exec "$0" <"$1"' "$WLPOINTER" "$E2E_TMP/pointer"
@@ -136,6 +136,7 @@ wl_move() {
   echo "move $(($1 - $3)) $(($2 - $4)) $5 $6" >&8
 }
 wl_click() { echo click >&8; }
+wl_wheel() { echo wheel >&8; }
 
 shot() { import -window root "$1"; }
 # Pixels of colour RRGGBB (not black) in region WxH+X+Y of a screenshot.
@@ -257,7 +258,7 @@ quiet() { "$@" >>"$E2E_TMP/quiet.log" 2>&1; }
 #   face_shown FILE     the show is on screen: a tour in the show's monitor of screenshot FILE
 #   face_first_move     the pointer's first move, which only records (nothing where the window's
 #                       appearance makes one, as under Wine)
-#   face_move, face_key, face_click     input that ends the show
+#   face_move, face_key, face_click, face_wheel     input that ends the show
 #   face_dialog FILE, face_message FILE the dialog or the message box is up and its texts are
 #                       readable in screenshot FILE
 #   face_close          OK in the dialog or the message box
@@ -271,7 +272,7 @@ saver_contract() {
   sleep 1
   check "$sc_face: the first move only records" kill -0 "$PID"
   ends_by "$sc_face: a move" face_move
-  for input in key click; do
+  for input in key click wheel; do
     face_start /s
     poll "$sc_wait" face_shown "$E2E_TMP/shown.png"
     ends_by "$sc_face: a $input" "face_$input"

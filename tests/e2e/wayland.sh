@@ -45,6 +45,7 @@ face_first_move() { wl_move 101 102; }
 face_move() { wl_move 1300 300; }  # over the other output
 face_key() { wl_key; }
 face_click() { wl_click; }
+face_wheel() { wl_wheel; }
 face_dialog() {
   window_at "$DIALOG" && wl_shot "$OUTPUT1" "$1" && dialog_readable "$1" 96 && OK_AT="$((WIN_X + 156)) $((WIN_Y + 204))"
 }

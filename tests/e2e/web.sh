@@ -2,8 +2,8 @@
 # The page end to end in one headless Chromium run, driven through puppeteer-core (web/drive.mjs):
 # ?seed=77&trace replays rovanel-headless's run at one and two device pixels a pixel, the canvas
 # holds the module's buffer and the buffer the frame drawn whole, the frame's colours and line
-# widths, a bad seed, every kind of input, a resized window; the page as an installable app that a
-# reload shows again, the same run, once the web server is gone.
+# widths, the seeds it refuses, every kind of input, a resized window; the page as an installable
+# app that a reload shows again, the same run, once the web server is gone.
 #   web.sh SITE HEADLESS     SITE: the page's folder (build/wasm/site); screenshots in $E2E_SHOTS
 # Needs chromium, python3, node and the driver's packages (npm ci --prefix tests/e2e/web).
 set -u
@@ -30,7 +30,10 @@ frames_ok() { at_least "$(value "$1-checked")" "$2" && [ "$(value "$1-differing"
 ended() { [ "$(value "$1-delay")" -le 500 ] && [ "$(value "$1-frames-after")$(value "$1-lit")" = 00 ]; }
 # A frame with the tour, the status text and the scale bar (frame_ok), and both end marks.
 colours() { frame_ok "$1" 1024x768+0+0 1 && at_least "$(count_colour "$1" 1024x768+0+0 ffff00)" 60; }
-says_why() { value bad-seed | grep -q "failed: Rovanel cannot run: ROVANEL_SEED: .*'x'"; }
+# ?seed=$2 refused as the command line refuses it, quoted as typed, the message within the page.
+refused() {
+  [ "$(value "seed-$1")" = "fits: Rovanel cannot run: ?seed: expected a whole number from 0 to 4294967295, got '$2'" ]
+}
 goes_on() { [ "$(value resized-state)" = running ] && frames_ok resized 10; }
 
 echo "# ?seed=77&trace at 1024x768, at one and two device pixels a pixel"
@@ -44,12 +47,14 @@ for ratio in 1 2; do
     [ "$(count_colour "$SHOTS/web-${ratio}x.png" "1x400+$((899 * ratio))+0" ff0000)" = "$ratio" ]
 done
 
-echo "# ?seed=x; seed 1, a problem of type 3: the frame, input, a resized window"
-check "a bad seed: the page says why it cannot run" says_why
+echo "# seeds refused; seed 1, a problem of type 3: the frame, input, a resized window"
+for seed in "empty:" 'nul:5\x00abc' "circled:⑤x" "long:$(printf '%040d' 0 | tr 0 9)…" "big:4294967296"; do
+  check "?seed, ${seed%%:*}: refused, quoted as typed, within the page" refused "${seed%%:*}" "${seed#*:}"
+done
 check "the tour, the status text, the scale bar and both end marks in their colours" \
   colours "$SHOTS/web-frame.png"
 check "the first move only records" [ "$(value first-move)" = running ]
-for input in move key click; do
+for input in move key click wheel; do
   check "a $input ends it ($(value $input-delay) ms), no frame after it, the window cleared" ended $input
 done
 check "resized to 800x600: it goes on, ten frames checked" goes_on

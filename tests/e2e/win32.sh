@@ -59,6 +59,7 @@ face_first_move() { :; }  # Wine moves the pointer once over a window that appea
 face_move() { xdotool mousemove 200 300; }
 face_key() { xdotool key x; }
 face_click() { xdotool click 1; }
+face_wheel() { xdotool click 6; }  # a horizontal wheel: WM_MOUSEHWHEEL
 face_dialog() { wait_window "$dialog" 1 && sleep 0.5 && shot "$1" && dialog_readable "$1" 96; }
 face_message() { wait_window Rovanel 1 && sleep 0.5 && shot "$1" && readable "$1" "$(in_window 3 22 200x20)"; }
 face_close() { xdotool key Return; }

@@ -2,6 +2,7 @@
 // runs, driven by commands on stdin, one a line:
 //   move X Y WIDTH HEIGHT   to X, Y of an output layout of WIDTH x HEIGHT logical pixels
 //   click                   the left button pressed and released
+//   wheel                   one notch of the vertical wheel
 #include <wayland-client.h>
 
 #include <cstring>
@@ -54,6 +55,9 @@ bool command(zwlr_virtual_pointer_v1* pointer, const std::string& line) {
     zwlr_virtual_pointer_v1_button(pointer, now_ms(), kLeft, WL_POINTER_BUTTON_STATE_PRESSED);
     zwlr_virtual_pointer_v1_frame(pointer);
     zwlr_virtual_pointer_v1_button(pointer, now_ms(), kLeft, WL_POINTER_BUTTON_STATE_RELEASED);
+  } else if (verb == "wheel" && !(in >> rest)) {
+    constexpr uint32_t kVertical = 0;  // WL_POINTER_AXIS_VERTICAL_SCROLL
+    zwlr_virtual_pointer_v1_axis(pointer, now_ms(), kVertical, wl_fixed_from_int(15));
   } else {
     std::cerr << "wlpointer: not a command: " << line << '\n';
     return false;

@@ -39,6 +39,8 @@ ERR=$E2E_TMP/err
 check "-window-id without an id: status 2 and the usage" status_and_error $? 2 window-id
 "$ROVANEL" -window-id 0xgarbage 2>"$ERR"
 check "-window-id with no id: status 2 and the usage" status_and_error $? 2 window-id
+"$ROVANEL" --idle 5 extra 2>"$ERR"
+check "--idle with another argument: status 2 and the usage" status_and_error $? 2 "--idle SECONDS takes no other argument, got 'extra'"
 env -u DISPLAY "$ROVANEL" /s 2>"$ERR"
 check "no DISPLAY: status 1 and one line" status_and_error $? 1 DISPLAY
 check "/p needs no display: status 0" env -u DISPLAY "$ROVANEL" /p
@@ -81,6 +83,7 @@ face_first_move() { xdotool mousemove 101 102; }
 face_move() { xdotool mousemove 1300 300; }
 face_key() { xdotool key x; }
 face_click() { xdotool click 1; }
+face_wheel() { xdotool click 4; }
 face_dialog() { wait_window "$DIALOG" 1 "$PID" && shot "$1" && dialog_readable "$1" 96; }
 face_message() { wait_window Rovanel 1 "$PID" && shot "$1" && readable "$1" "$(in_window 0 0 300x40)"; }
 face_close() { xdotool windowfocus --sync "$WIN" key Return; }  # a window manager would focus it
@@ -123,6 +126,21 @@ check "moved left of the primary: all covered, the frame follows the primary" \
 ends_by "then a key" xdotool key x
 check "a trace into a full disk: said once on stderr, the show went on" \
   [ "$(grep -c 'ROVANEL_TRACE: cannot write the trace' "$E2E_TMP/err.full")$(wc -l <"$E2E_TMP/err.full")" = 11 ]
+# The primary turned to portrait mid-problem (seed 319's first lasts seconds): the frame laid out
+# 1024 wide is cut at the new edge until the next problem, and nothing lights the monitor right
+# of it.
+xorg_layout right
+xrandr --newmode 768x1024_60 66.75 768 816 896 1024 1024 1027 1037 1087 -hsync +vsync
+xrandr --addmode DUMMY0 768x1024_60
+ROVANEL_SEED=319 start /s
+frames "$E2E_TMP/frame.png"
+xrandr --output DUMMY0 --mode 768x1024_60 --output DUMMY1 --right-of DUMMY0
+sleep 1
+shot "$SHOTS/screen-portrait.png"
+check "the primary turned to 768x1024: the frame cut at its edge, nothing lit beyond it" eval \
+  'has_tour "$SHOTS/screen-portrait.png" 768x1024+0+0 && [ "$(pixels_outside "$SHOTS/screen-portrait.png" 768x1024+0+0)" = 0 ]'
+ends_by "then a key" xdotool key x
+xrandr --output DUMMY0 --mode 1024x768 --output DUMMY1 --mode 1024x768 --left-of DUMMY0 && sleep 1
 xsetroot -solid black
 
 echo "# signals, SIGSTOP, a flood of moves (the second monitor still left of the primary)"

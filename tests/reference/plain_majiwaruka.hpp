@@ -17,16 +17,17 @@ class PlainMajiwaruka : public Solver {
       bool found = false;
       s.ncross = 0;
       for (int i = 0; i <= l - 3 && s.ncross <= 10; ++i) {
-        s.si = static_cast<std::int16_t>(i);
-        s.si1 = static_cast<std::int16_t>(i + 1);
+        // The edge cursor: the first segment from si to si1, the second from sj to sj1.
+        const auto si = static_cast<std::int16_t>(i);
+        const auto si1 = static_cast<std::int16_t>(i + 1);
         for (int j = i + 2; j <= l - 1; ++j) {
           s.sj = static_cast<std::int16_t>(j);
-          s.sj1 = static_cast<std::int16_t>(j == s.n - 1 ? 0 : j + 1);
-          if (Solver::majiwaru(s.x[s.si], s.y[s.si], s.x[s.si1], s.y[s.si1], s.x[s.sj], s.y[s.sj],
-                               s.x[s.sj1], s.y[s.sj1]) == 1) {
+          const auto sj1 = static_cast<std::int16_t>(j == s.n - 1 ? 0 : j + 1);
+          if (majiwaru(s.x[si], s.y[si], s.x[si1], s.y[si1], s.x[s.sj], s.y[s.sj], s.x[sj1],
+                       s.y[sj1]) == 1) {
             found = true;
             s.crossb[s.ncross] = s.sj;
-            s.crossa[s.ncross] = s.si1;
+            s.crossa[s.ncross] = si1;
             ++s.ncross;
             if (s.ncross > 10) {
               break;
@@ -39,8 +40,7 @@ class PlainMajiwaruka : public Solver {
       }
       s.pick = draw_index(s.ncross);
       s.sj = s.crossb[s.pick];
-      s.si1 = s.crossa[s.pick];
-      s.koukan(s.si1, s.sj);
+      s.koukan(s.crossa[s.pick], s.sj);
     }
   }
 };

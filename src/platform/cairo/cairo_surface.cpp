@@ -10,15 +10,18 @@ namespace {
 constexpr const char* kFont = "Sans 9";
 }  // namespace
 
-CairoSurface::CairoSurface(cairo_surface_t* target, int width, int height, int origin_x,
-                           int origin_y, float scale, std::function<void(const Damage&)> present)
+CairoSurface::CairoSurface(cairo_surface_t* target, const Box& show, float scale,
+                           std::function<void(const Damage&)> present)
     : cr_(cairo_create(target)),
       layout_(pango_cairo_create_layout(cr_)),
-      origin_x_(origin_x),
-      origin_y_(origin_y),
+      origin_x_(show.left),
+      origin_y_(show.top),
       scale_(scale),
-      bounds_{-origin_x, -origin_y, width - origin_x, height - origin_y},
+      bounds_{0, 0, show.right - show.left, show.bottom - show.top},
       present_(std::move(present)) {
+  // A new buffer may hold anything; a show laid out for a larger screen is cut at its edge.
+  set_source(kBlack);
+  cairo_paint(cr_);
   // Crisp lines and circles of whole device pixels, as a window system draws them.
   cairo_set_antialias(cr_, CAIRO_ANTIALIAS_NONE);
   // Square caps: a line covers both of its end pixels.

@@ -1,4 +1,4 @@
-// Frames on any cairo surface, with Pango for text; shared by the offscreen and the X11 faces.
+// Frames on any cairo surface, with Pango for text; shared by the X11, Wayland and offscreen faces.
 #pragma once
 
 #include <cairo.h>
@@ -12,11 +12,11 @@ namespace rovanel {
 
 class CairoSurface final : public Surface {
  public:
-  // Draws on target (a reference is taken), a buffer of the given size in device pixels whose
-  // pixel (origin_x, origin_y) is the show's origin. present gets the damage of every finished
-  // frame, once it has reached the target.
-  CairoSurface(cairo_surface_t* target, int width, int height, int origin_x, int origin_y,
-               float scale, std::function<void(const Damage&)> present);
+  // Draws on target (a reference is taken) inside show, the show's box in the target's device
+  // pixels: nothing is drawn outside it, which stays black. present gets the damage of every
+  // finished frame, once it has reached the target.
+  CairoSurface(cairo_surface_t* target, const Box& show, float scale,
+               std::function<void(const Damage&)> present);
   ~CairoSurface() override;
   CairoSurface(const CairoSurface&) = delete;
   CairoSurface& operator=(const CairoSurface&) = delete;

@@ -1,18 +1,17 @@
 #include "platform/linux/invocation.hpp"
 
-#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "display/surface.hpp"
+#include "platform/linux/fail.hpp"
+#include "shell/numbers.hpp"
 #include "shell/texts.hpp"
+#include "solver/screen.hpp"
 
 namespace rovanel {
 
-namespace {
-
-constexpr const char* kUsage =
+const char* const kUsage =
     "usage: rovanel [/S | /C | /P | /A]     run the saver, show its settings, preview (ends at\n"
     "                                       once) or change the password (a message box)\n"
     "       rovanel -root | -window-id ID   draw into the root window or window ID (XScreenSaver)\n"
@@ -20,15 +19,12 @@ constexpr const char* kUsage =
     "                                       been idle that long, until a signal ends it\n"
     "       rovanel --help | --version\n";
 
+namespace {
+
 // The longest idle time the watcher takes: a day.
 constexpr int kMaxIdleSeconds = 86400;
 
 }  // namespace
-
-void fail(const std::string& message, int status) {
-  std::fprintf(stderr, "rovanel: %s\n%s", message.c_str(), status == 2 ? kUsage : "");
-  std::exit(status);
-}
 
 std::optional<unsigned long> parse_window_id(std::string_view text) {
   int base = 10;
@@ -36,10 +32,7 @@ std::optional<unsigned long> parse_window_id(std::string_view text) {
     text.remove_prefix(2);
     base = 16;
   }
-  unsigned long id = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), id, base);
-  return ec == std::errc() && end == text.data() + text.size() && !text.empty() ? std::optional(id)
-                                                                                : std::nullopt;
+  return parse_number<unsigned long>(text, 0, ~0UL, base);
 }
 
 Invocation parse_invocation(int argc, char** argv) {
@@ -61,20 +54,20 @@ Invocation parse_invocation(int argc, char** argv) {
       invocation.host_window_source = arg;
       invocation.host_window = argv[++i];
       if (!parse_window_id(*invocation.host_window)) {
-        fail(std::string(arg) + ": expected a window id, got '" + argv[i] + "'", 2);
+        fail(std::string(arg) + ": expected a window id, got " + quoted(argv[i]), 2);
       }
     } else if (arg == "-root" || arg == "--root") {
       invocation.root = true;
     } else if (arg == "--idle") {
-      int seconds = 0;
-      const char* text = i + 1 < argc ? argv[++i] : "";
-      const auto [end, ec] = std::from_chars(text, text + std::strlen(text), seconds);
-      if (ec != std::errc() || *end != '\0' || seconds < 1 || seconds > kMaxIdleSeconds) {
-        fail("--idle: expected a whole number of seconds from 1 to 86400, got '" +
-                 std::string(text) + "'",
-             2);
+      const std::string_view text = i + 1 < argc ? argv[++i] : "";
+      invocation.idle_seconds = parse_number(text, 1, kMaxIdleSeconds);
+      if (!invocation.idle_seconds) {
+        fail(range_error("--idle", 1, kMaxIdleSeconds, text), 2);
       }
-      invocation.idle_seconds = seconds;
+      // The watcher is a program of its own: it takes nothing else.
+      if (argc > 3) {
+        fail("--idle SECONDS takes no other argument, got " + quoted(argv[i == 2 ? 3 : 1]), 2);
+      }
     }
     if (i > 1) {
       invocation.arguments += ' ';
@@ -94,12 +87,9 @@ std::optional<float> scale_from_environment() {
   if (text == nullptr || *text == '\0') {
     return std::nullopt;
   }
-  const std::string_view value(text);
-  float scale = 0;
-  const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), scale);
-  if (ec != std::errc() || end != value.data() + value.size() || !(scale >= kMinScale) ||
-      !(scale <= kMaxScale)) {
-    fail("ROVANEL_SCALE: expected a number from 0.5 to 8, got '" + std::string(value) + "'");
+  const std::optional<float> scale = parse_number(std::string_view(text), kMinScale, kMaxScale);
+  if (!scale) {
+    fail(range_error("ROVANEL_SCALE", kMinScale, kMaxScale, text));
   }
   return scale;
 }

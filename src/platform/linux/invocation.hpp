@@ -34,7 +34,7 @@ std::optional<unsigned long> parse_window_id(std::string_view text);
 // of range ends the program (status 1).
 std::optional<float> scale_from_environment();
 
-// One line on stderr, and the usage for status 2; ends the program with the status.
-[[noreturn]] void fail(const std::string& message, int status = 1);
+// What --help prints, and what follows the line of a bad argument.
+extern const char* const kUsage;
 
 }  // namespace rovanel

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "platform/gtk/dialogs.hpp"
+#include "platform/linux/fail.hpp"
 
 namespace rovanel {
 

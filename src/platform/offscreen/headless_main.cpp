@@ -7,7 +7,6 @@
 //  [x] frames: PNG files drawn with cairo, at a scale (builds without cairo refuse --frames)
 //  [ ] start-up dispatch, previous instance, dialogs: not offered; errors end with status 1 or 2
 #include <cerrno>
-#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -17,9 +16,9 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <type_traits>
 
 #include "shell/frm_tsp.hpp"
+#include "shell/numbers.hpp"
 #include "shell/texts.hpp"
 #if ROVANEL_PNG_FRAMES
 #include "platform/offscreen/png_frames.hpp"
@@ -58,21 +57,11 @@ struct UsageError : std::runtime_error {
 };
 
 template <class T>
-std::string text_of(T v) {
-  char buf[32];
-  return std::string(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
-}
-
-template <class T>
-T parse_number(std::string_view option, std::string_view text, T lo, T hi) {
-  T value{};
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size() || !(value >= lo) || !(value <= hi)) {
-    throw UsageError(std::string(option) + ": expected a " +
-                     (std::is_integral_v<T> ? "whole number" : "number") + " from " + text_of(lo) +
-                     " to " + text_of(hi) + ", got '" + std::string(text) + "'");
+T number(std::string_view option, std::string_view text, T lo, T hi) {
+  if (const std::optional<T> value = parse_number(text, lo, hi)) {
+    return *value;
   }
-  return value;
+  throw UsageError(range_error(option, lo, hi, text));
 }
 
 Options parse(int argc, char** argv) {
@@ -86,19 +75,23 @@ Options parse(int argc, char** argv) {
       return argv[++i];
     };
     if (arg == "--seed") {
-      o.seed = parse_number<std::uint32_t>(arg, value(), 0, 0xFFFFFFFFu);
+      try {
+        o.seed = seed_of({arg, std::string(value())});
+      } catch (const SeedError& e) {
+        throw UsageError(e.what());
+      }
     } else if (arg == "--problems") {
-      o.problems = parse_number<long>(arg, value(), 1, 1000000000L);
+      o.problems = number<long>(arg, value(), 1, 1000000000L);
     } else if (arg == "--size") {
       const std::string_view v = value();
       const auto cross = v.find('x');
       if (cross == std::string_view::npos) {
-        throw UsageError("--size: expected WxH, got '" + std::string(v) + "'");
+        throw UsageError("--size: expected WxH, got " + quoted(v));
       }
-      o.size.width = parse_number<int>("--size width", v.substr(0, cross), 320, 16384);
-      o.size.height = parse_number<int>("--size height", v.substr(cross + 1), 240, 16384);
+      o.size.width = number<int>("--size width", v.substr(0, cross), 320, 16384);
+      o.size.height = number<int>("--size height", v.substr(cross + 1), 240, 16384);
     } else if (arg == "--scale") {
-      o.scale = parse_number<float>(arg, value(), kMinScale, kMaxScale);
+      o.scale = number<float>(arg, value(), kMinScale, kMaxScale);
     } else if (arg == "--trace") {
       o.trace = true;
     } else if (arg == "--frames") {
@@ -111,11 +104,11 @@ Options parse(int argc, char** argv) {
     } else if (arg == "--version" && argc == 2) {
       o.version = true;
     } else if (arg == "--n") {
-      o.n = parse_number<std::int16_t>(arg, value(), 4, 49);
+      o.n = number<std::int16_t>(arg, value(), 4, 49);
     } else if (arg == "--type") {
-      o.type = parse_number<std::int16_t>(arg, value(), 0, 3);
+      o.type = number<std::int16_t>(arg, value(), 0, 3);
     } else {
-      throw UsageError("unknown argument '" + std::string(arg) + "'");
+      throw UsageError("unknown argument " + quoted(arg));
     }
   }
   return o;
@@ -196,8 +189,7 @@ int run(int argc, char** argv) {
     return 2;
   }
   if (!options.seed) {
-    options.seed =
-        static_cast<std::uint32_t>(std::chrono::system_clock::now().time_since_epoch().count());
+    options.seed = seed_of({"--seed", std::nullopt});
     std::fprintf(stderr, "rovanel-headless: seed %u\n", *options.seed);
   }
   Mt19937Source random(*options.seed);

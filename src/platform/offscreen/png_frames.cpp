@@ -94,7 +94,7 @@ std::unique_ptr<Surface> png_frames(const std::string& dir, ScreenSize size, flo
                          " device pixels are more than the drawing can make");
   }
   auto surface = std::make_unique<CairoSurface>(
-      image, width, height, 0, 0, scale,
+      image, Box{0, 0, width, height}, scale,
       [image, writer = std::make_shared<FrameWriter>(dir, std::move(hold))](const Damage&) {
         writer->write(image);
       });

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "display/surface.hpp"
-#include "solver/solver.hpp"
+#include "solver/screen.hpp"
 
 namespace rovanel {
 

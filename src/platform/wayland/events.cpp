@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/linux/invocation.hpp"
+#include "platform/linux/fail.hpp"
 
 namespace rovanel {
 

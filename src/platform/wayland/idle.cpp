@@ -14,7 +14,7 @@
 
 #include "ext-idle-notify.h"
 #include "kde-idle.h"
-#include "platform/linux/invocation.hpp"
+#include "platform/linux/fail.hpp"
 #include "platform/wayland/events.hpp"
 #include "platform/wayland/wayland_face.hpp"
 

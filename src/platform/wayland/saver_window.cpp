@@ -11,9 +11,11 @@
 #include <cstring>
 #include <string>
 
-#include "platform/linux/invocation.hpp"
+#include "platform/linux/fail.hpp"
 #include "platform/linux/linux_system.hpp"
 #include "platform/wayland/events.hpp"
+#include "platform/wayland/surface_scale.hpp"
+#include "shell/frm_tsp.hpp"
 #include "shell/texts.hpp"
 
 namespace rovanel {
@@ -184,6 +186,13 @@ void WaylandSaverWindow::capabilities(void* data, wl_seat* seat, std::uint32_t c
     give_back(self->pointer_, wl_pointer_release, wl_pointer_destroy);
     self->pointer_output_ = nullptr;
   }
+  const bool touch = (caps & WL_SEAT_CAPABILITY_TOUCH) != 0;
+  if (touch && self->touch_ == nullptr) {
+    self->touch_ = wl_seat_get_touch(seat);
+    wl_touch_add_listener(self->touch_, &kTouchListener, self);
+  } else if (!touch && self->touch_ != nullptr) {
+    give_back(self->touch_, wl_touch_release, wl_touch_destroy);
+  }
   const bool keyboard = (caps & WL_SEAT_CAPABILITY_KEYBOARD) != 0;
   if (keyboard && self->keyboard_ == nullptr) {
     self->keyboard_ = wl_seat_get_keyboard(seat);
@@ -239,12 +248,29 @@ const wl_pointer_listener WaylandSaverWindow::kPointerListener = {
     },
     pointer_motion,
     pointer_button,
-    [](void*, wl_pointer*, std::uint32_t, std::uint32_t, wl_fixed_t) {},
+    // A wheel turn, either way: a button, as X11 reports it.
+    [](void* data, wl_pointer*, std::uint32_t, std::uint32_t, wl_fixed_t) {
+      static_cast<WaylandSaverWindow*>(data)->inputs_.push_back({Input::Kind::kClick});
+    },
     [](void*, wl_pointer*) {},
     [](void*, wl_pointer*, std::uint32_t) {},
     [](void*, wl_pointer*, std::uint32_t, std::uint32_t) {},
     [](void*, wl_pointer*, std::uint32_t, std::int32_t) {},
     [](void*, wl_pointer*, std::uint32_t, std::int32_t) {},
+};
+
+// A touch is a click.
+const wl_touch_listener WaylandSaverWindow::kTouchListener = {
+    [](void* data, wl_touch*, std::uint32_t, std::uint32_t, wl_surface*, std::int32_t, wl_fixed_t,
+       wl_fixed_t) {
+      static_cast<WaylandSaverWindow*>(data)->inputs_.push_back({Input::Kind::kClick});
+    },
+    [](void*, wl_touch*, std::uint32_t, std::uint32_t, std::int32_t) {},
+    [](void*, wl_touch*, std::uint32_t, std::int32_t, wl_fixed_t, wl_fixed_t) {},
+    [](void*, wl_touch*) {},
+    [](void*, wl_touch*) {},
+    [](void*, wl_touch*, std::int32_t, wl_fixed_t, wl_fixed_t) {},
+    [](void*, wl_touch*, std::int32_t, wl_fixed_t) {},
 };
 
 void WaylandSaverWindow::keyboard_key(void* data, wl_keyboard*, std::uint32_t, std::uint32_t,
@@ -461,8 +487,8 @@ void WaylandSaverWindow::hide() {
   wl_display_flush(display_);
 }
 
-// The show on the first output the compositor listed that has a size; at the scale forced, else
-// the output's fractional scale where the viewport can map it, else its integer scale.
+// The show on the first output the compositor listed that has a size, at the scale surface_scale
+// picks for it.
 bool WaylandSaverWindow::lay_out() {
   Output* pick = nullptr;
   for (const auto& out : outputs_) {
@@ -473,13 +499,9 @@ bool WaylandSaverWindow::lay_out() {
   if (pick == nullptr) {
     return false;
   }
-  const bool viewport = pick->viewport != nullptr;
-  float scale = static_cast<float>(pick->scale);
-  if (viewport && forced_scale_) {
-    scale = *forced_scale_;
-  } else if (viewport && pick->preferred_scale > 0) {
-    scale = static_cast<float>(pick->preferred_scale) / 120.0f;
-  }
+  const SurfaceScale how =
+      surface_scale(pick->scale, pick->preferred_scale, forced_scale_, pick->viewport != nullptr);
+  const float scale = how.drawing;
   const auto width = static_cast<int>(std::lround(pick->width * static_cast<double>(scale)));
   const auto height = static_cast<int>(std::lround(pick->height * static_cast<double>(scale)));
   if (pick == show_output_ && scale == scale_ && width == device_width_ &&
@@ -496,19 +518,14 @@ bool WaylandSaverWindow::lay_out() {
   device_height_ = height;
   show_size_ = show_size(width, height, scale);
   buffers_.clear();
-  // An integer scale is the buffer's; any other the viewport's.
-  const bool whole = std::floor(scale) == scale && !forced_scale_ && pick->preferred_scale == 0;
-  wl_surface_set_buffer_scale(pick->surface, whole ? static_cast<std::int32_t>(scale) : 1);
-  if (viewport) {
-    if (whole) {
-      wp_viewport_set_destination(pick->viewport, -1, -1);
-    } else {
-      wp_viewport_set_destination(pick->viewport, pick->width, pick->height);
-    }
+  wl_surface_set_buffer_scale(pick->surface, how.buffer);
+  if (pick->viewport != nullptr) {
+    wp_viewport_set_destination(pick->viewport, how.viewport ? pick->width : -1,
+                                how.viewport ? pick->height : -1);
   }
   surface_.reset();
   image_.reset(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
-  surface_.emplace(image_.get(), width, height, 0, 0, scale,
+  surface_.emplace(image_.get(), Box{0, 0, width, height}, scale,
                    [this](const Damage& damage) { present(damage); });
   return true;
 }

@@ -13,7 +13,6 @@
 #include "fractional-scale.h"
 #include "layer-shell.h"
 #include "platform/cairo/cairo_surface.hpp"
-#include "shell/frm_tsp.hpp"
 #include "shell/window_system.hpp"
 #include "viewporter.h"
 #include "xdg-output.h"
@@ -89,6 +88,7 @@ class WaylandSaverWindow final : public SaverWindow {
   static const wl_seat_listener kSeatListener;
   static const wl_pointer_listener kPointerListener;
   static const wl_keyboard_listener kKeyboardListener;
+  static const wl_touch_listener kTouchListener;
   static const zwlr_layer_surface_v1_listener kLayerListener;
   static const xdg_wm_base_listener kWmBaseListener;
   static const xdg_surface_listener kXdgSurfaceListener;
@@ -133,6 +133,7 @@ class WaylandSaverWindow final : public SaverWindow {
   wl_seat* seat_ = nullptr;
   wl_pointer* pointer_ = nullptr;
   wl_keyboard* keyboard_ = nullptr;
+  wl_touch* touch_ = nullptr;
   zwlr_layer_shell_v1* layer_shell_ = nullptr;
   xdg_wm_base* wm_base_ = nullptr;  // the fallback where there is no layer shell
   wp_viewporter* viewporter_ = nullptr;

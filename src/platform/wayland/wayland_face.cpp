@@ -3,12 +3,14 @@
 //      taking the keyboard; the show on the output the compositor lists first, the others black;
 //      outputs that come and go are followed. Without a layer shell: a fullscreen xdg_toplevel
 //      on each output
-//  [x] input: keys, buttons and pointer moves over any output, in the show's pixels; signals
+//  [x] input: keys, buttons, wheel turns, touches and pointer moves over any output, in the show's
+//      pixels; signals
 //  [x] frames: cairo on an image of device pixels; the damaged boxes copied into a small pool of
 //      shared-memory buffers, never one the compositor still holds, and damaged with
 //      damage_buffer
 //  [x] scale: ROVANEL_SCALE, else the output's fractional scale (wp_fractional_scale_v1 with
-//      wp_viewporter), else its integer scale; the show keeps its size in pixels at 96 dpi
+//      wp_viewporter), else its integer scale; without wp_viewporter only whole scales (the
+//      nearest); the show keeps its size in pixels at 96 dpi
 //  [x] screen-saver flag: none; no idle inhibitor, so the compositor's lock and power saving
 //      still come over the show
 //  [x] cursor: hidden over its surfaces
@@ -21,6 +23,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/linux/fail.hpp"
 #include "platform/wayland/saver_window.hpp"
 
 namespace rovanel {

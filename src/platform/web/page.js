@@ -1,11 +1,10 @@
-// The page around the module, run by rovanel.js before the module starts: the query read into
-// the module's environment, the canvas and the events on it, the notices of a show that ended or
-// could not start. The module calls page's functions (web_*.cpp); the page hands each event to
+// The page around the module, run by rovanel.js before the module starts: the query read (?seed
+// for the module to parse, ?trace into its environment), the canvas and the events on it, the
+// notices of a show that ended or could not start. The module calls page's functions (web_*.cpp); the page hands each event to
 // the module's rovanel_event.
 
+const query = new URLSearchParams(location.search);
 Module.preRun = [() => {
-  const query = new URLSearchParams(location.search);
-  if (query.has('seed')) ENV.ROVANEL_SEED = query.get('seed');
   if (query.has('trace')) ENV.ROVANEL_TRACE = '1';
 }];
 Module.onAbort = (what) => page.fail(what);
@@ -22,6 +21,7 @@ var page = {
   again: null,        // starts the show again
   checking: null,     // gets the result of a check
   frames: 0,          // put on the canvas so far
+  seed: query.get('seed'),  // as typed, or null
   kinds: {key: 0, click: 1, move: 2, resize: 3, check: 4},  // of events, as the module numbers them
 
   deviceWidth: () => Math.round(innerWidth * devicePixelRatio),
@@ -131,6 +131,8 @@ page.channel.port1.onmessage = () => page.turned();
 
 addEventListener('keydown', () => page.event('key'));
 addEventListener('pointerdown', () => page.event('click'));
+// A wheel turn is a button, as X11 reports it.
+addEventListener('wheel', () => page.event('click'), {passive: true});
 addEventListener('pointermove', (e) => page.event('move', e.clientX * devicePixelRatio,
                                                   e.clientY * devicePixelRatio));
 addEventListener('resize', () => page.event('resize'));

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <chrono>
 
+#include "shell/frm_tsp.hpp"
+
 // The page's side (page.js). The asynchronous ones suspend the module until their promise is
 // kept: a wait ends at its time or at the next event, a turn after one trip through the page's
 // event loop (a message to itself, some hundredths of a millisecond; a zero timeout would take

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "platform/web/web_surface.hpp"
-#include "shell/frm_tsp.hpp"
 #include "shell/window_system.hpp"
 
 namespace rovanel {

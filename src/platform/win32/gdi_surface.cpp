@@ -7,8 +7,10 @@
 
 namespace rovanel {
 
-GdiSurface::GdiSurface(RECT area, UINT dpi, std::function<void(const Damage&)> present)
+GdiSurface::GdiSurface(RECT area, SIZE primary, UINT dpi,
+                       std::function<void(const Damage&)> present)
     : area_(area),
+      primary_(primary),
       scale_(static_cast<float>(dpi) / 96.0f),
       line_width_(line_width(scale_)),
       dc_(CreateCompatibleDC(nullptr)),
@@ -31,6 +33,7 @@ GdiSurface::GdiSurface(RECT area, UINT dpi, std::function<void(const Damage&)> p
   SelectObject(dc_, ui_font(dpi));
   SetBkMode(dc_, TRANSPARENT);
   SetTextAlign(dc_, TA_LEFT | TA_TOP | TA_NOUPDATECP);
+  PatBlt(dc_, area.left, area.top, area.right - area.left, area.bottom - area.top, BLACKNESS);
 }
 
 GdiSurface::~GdiSurface() {

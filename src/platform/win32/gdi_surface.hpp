@@ -21,15 +21,16 @@ struct CreationError : std::runtime_error {
 class GdiSurface final : public Surface {
  public:
   // area: the part of the screen the saver window covers, in device pixels relative to the
-  // primary monitor's top left corner, where the show lies, drawn at dpi / 96. present gets the
-  // damage of every finished frame. Throws CreationError.
-  GdiSurface(RECT area, UINT dpi, std::function<void(const Damage&)> present);
+  // primary monitor's top left corner, where the show lies, drawn at dpi / 96 and never past
+  // that monitor's size (primary); the rest stays black. present gets the damage of every
+  // finished frame. Throws CreationError.
+  GdiSurface(RECT area, SIZE primary, UINT dpi, std::function<void(const Damage&)> present);
   ~GdiSurface() override;
   GdiSurface(const GdiSurface&) = delete;
   GdiSurface& operator=(const GdiSurface&) = delete;
 
   float scale() const override { return scale_; }
-  Box bounds() const override { return {area_.left, area_.top, area_.right, area_.bottom}; }
+  Box bounds() const override { return {0, 0, primary_.cx, primary_.cy}; }
   Box text_box(float x, float y, std::string_view text) override;
   void begin(const Damage& damage) override;
   void draw(const Shape& shape) override;
@@ -46,6 +47,7 @@ class GdiSurface final : public Surface {
   HPEN pen(Colour c);
 
   RECT area_;
+  SIZE primary_;
   float scale_;
   int line_width_;
   std::map<Colour, HPEN> pens_;  // wider than a pixel, with square caps

@@ -4,9 +4,10 @@
 //  [x] previous instance: a named mutex, held until the process ends, however it ends
 //  [x] message box (MessageBoxW) and settings dialog (frmTspConf's table, in twips, at the DPI of
 //      its monitor)
-//  [x] saver window: a topmost popup over every monitor, the show in the primary monitor's
-//      coordinates, lblStatus a child control
-//  [x] input: mouse moves, button releases, keys (Alt and F10 too), WM_CLOSE; the session's end
+//  [x] saver window: a topmost popup over every monitor, the show in the primary monitor and
+//      cut at its edges, lblStatus a child control
+//  [x] input: mouse moves, button releases, wheel turns, keys (Alt and F10 too), WM_CLOSE; the
+//      session's end
 //  [x] frames: a GDI back buffer, damaged boxes copied to the window; WM_PAINT copies back
 //  [x] scale: aware of each monitor's DPI; the show keeps the primary monitor's size at 96 dpi
 //  [x] screen-saver flag: SystemParametersInfoA, the value found at start put back

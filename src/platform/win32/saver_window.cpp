@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "platform/win32/win32_text.hpp"
+#include "shell/frm_tsp.hpp"
 #include "shell/texts.hpp"
 
 namespace rovanel {
@@ -69,7 +70,9 @@ Win32SaverWindow::Win32SaverWindow(HINSTANCE instance) {
 void Win32SaverWindow::lay_out() {
   const RECT area = virtual_screen();
   const UINT dpi = primary_dpi();
-  auto surface = std::make_unique<GdiSurface>(area, dpi, [this](const Damage& d) { present(d); });
+  const SIZE primary{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  auto surface =
+      std::make_unique<GdiSurface>(area, primary, dpi, [this](const Damage& d) { present(d); });
   area_ = area;
   dpi_ = dpi;
   scale_ = static_cast<float>(dpi) / 96.0f;
@@ -102,6 +105,8 @@ LRESULT Win32SaverWindow::handle(UINT message, WPARAM w, LPARAM l) {
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP:
+    case WM_MOUSEWHEEL:
+    case WM_MOUSEHWHEEL:
       form_->click();
       return 0;
     case WM_KEYDOWN:
@@ -135,6 +140,9 @@ LRESULT Win32SaverWindow::handle(UINT message, WPARAM w, LPARAM l) {
       SetWindowPos(label_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
       form_->resized();
+      // The frame is drawn in the primary monitor only: the rest of the window, which may still
+      // show the old one, is painted from the new buffer's black.
+      InvalidateRect(hwnd_, nullptr, FALSE);
       return 0;
     }
     case WM_ERASEBKGND:

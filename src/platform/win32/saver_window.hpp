@@ -7,7 +7,6 @@
 #include <memory>
 
 #include "platform/win32/gdi_surface.hpp"
-#include "shell/frm_tsp.hpp"
 #include "shell/window_system.hpp"
 
 namespace rovanel {

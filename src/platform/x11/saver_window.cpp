@@ -11,13 +11,15 @@
 
 #include <chrono>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/linux/fail.hpp"
 #include "platform/linux/linux_system.hpp"
+#include "shell/frm_tsp.hpp"
 #include "shell/texts.hpp"
 
 namespace rovanel {
@@ -41,8 +43,7 @@ int on_x_error(Display* display, XErrorEvent* error) {
 
 // The server gone: one line, status 1 (Xlib would print several and exit).
 int on_connection_lost(Display* display) {
-  std::fprintf(stderr, "rovanel: lost the connection to X display '%s'\n", DisplayString(display));
-  std::_Exit(1);
+  fail(std::string("lost the connection to X display '") + DisplayString(display) + "'");
 }
 
 // The monitor the show lives on: the primary one, else the first; the whole screen if the
@@ -165,9 +166,11 @@ bool X11SaverWindow::lay_out() {
   back_ = XCreatePixmap(display_, window_, static_cast<unsigned>(std::max(width_, 1)),
                         static_cast<unsigned>(std::max(height_, 1)), static_cast<unsigned>(depth_));
   cairo_surface_t* target = cairo_xlib_surface_create(display_, back_, visual_, width_, height_);
-  surface_.emplace(target, width_, height_, show_area_.x, show_area_.y, scale_,
-                   [this](const Damage& damage) { copy_to_window(damage); });
+  const Box show{show_area_.x, show_area_.y, show_area_.x + show_area_.width,
+                 show_area_.y + show_area_.height};
+  surface_.emplace(target, show, scale_, [this](const Damage& damage) { copy_to_window(damage); });
   cairo_surface_destroy(target);  // the surface holds its own reference
+  whole_window_due_ = true;
   return true;
 }
 
@@ -233,8 +236,16 @@ void X11SaverWindow::hide() {
   XFlush(display_);
 }
 
-// Only the damaged boxes of the back buffer reach the window.
+// Only the damaged boxes of the back buffer reach the window; after a new layout, all of it: the
+// window may still show a frame where the show no longer is.
 void X11SaverWindow::copy_to_window(const Damage& damage) {
+  if (whole_window_due_) {
+    whole_window_due_ = false;
+    XCopyArea(display_, back_, window_, gc_, 0, 0, static_cast<unsigned>(width_),
+              static_cast<unsigned>(height_), 0, 0);
+    XFlush(display_);
+    return;
+  }
   if (damage.empty()) {
     return;
   }

@@ -8,7 +8,6 @@
 #include <optional>
 
 #include "platform/cairo/cairo_surface.hpp"
-#include "shell/frm_tsp.hpp"
 #include "shell/window_system.hpp"
 
 namespace rovanel {
@@ -59,6 +58,7 @@ class X11SaverWindow final : public SaverWindow {
   XRectangle show_area_{};  // where the show lies in the window, in device pixels
   ScreenSize show_size_;    // the show in its own pixels: the area divided by the scale
   Pixmap back_ = 0;
+  bool whole_window_due_ = false;  // the back buffer is new: the next frame copies all of it
   GC gc_ = nullptr;
   std::optional<CairoSurface> surface_;
   Cursor blank_cursor_ = 0;

@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/linux/fail.hpp"
 #include "platform/x11/saver_window.hpp"
 
 namespace rovanel {

@@ -85,11 +85,19 @@ try {
     await tab.close();
   }
 
-  const bad = await open(browser, '?seed=x', 1);
-  await becomes(bad, 'failed');
-  report('bad-seed', JSON.stringify(await bad.evaluate(
-      () => document.body.dataset.state + ': ' + document.getElementById('failed').textContent)));
-  await bad.close();
+  // Seeds the page refuses: its message as shown, and whether it fits the page.
+  const refused = {empty: '', nul: '5%00abc', circled: '%E2%91%A4x', long: '9'.repeat(5000),
+                   big: '4294967296'};
+  for (const [name, seed] of Object.entries(refused)) {
+    const tab = await open(browser, '?seed=' + seed, 1);
+    await becomes(tab, 'failed');
+    report(`seed-${name}`, await tab.evaluate(() => {
+      const p = document.getElementById('failed');
+      const fits = p.scrollWidth <= p.clientWidth && p.scrollHeight <= p.clientHeight;
+      return (fits ? 'fits: ' : 'overflows: ') + p.textContent;
+    }));
+    await tab.close();
+  }
 
   // Seed 1 starts with a problem of type 3: both end marks.
   const tab = await open(browser, '?seed=1', 1);
@@ -107,6 +115,8 @@ try {
     await tab.mouse.down();
     await tab.mouse.up();
   });
+  await again(tab);
+  await ends(tab, 'wheel', () => tab.mouse.wheel({deltaY: 100}));
   await again(tab);
   await tab.setViewport({width: 800, height: 600, deviceScaleFactor: 1});
   await tab.waitForFunction(() => page.canvas.width === 800 && page.canvas.height === 600,

@@ -1,19 +1,10 @@
-// The point exchange and the segment crossing test, inline: the moves call them in their
-// innermost loops.
+// majiwaru, the segment crossing test, on one pair of segments or on several lanes of pairs at
+// once; crossing removal calls it in its innermost loops, so it is inline.
 #pragma once
 
-#include "solver/solver.hpp"
+#include <cstdint>
 
 namespace rovanel {
-
-inline void Solver::koukan(const std::int16_t& kie, const std::int16_t& kjs) {
-  const double kx = x[kie];
-  const double ky = y[kie];
-  x[kie] = x[kjs];
-  y[kie] = y[kjs];
-  x[kjs] = kx;
-  y[kjs] = ky;
-}
 
 // The crossing test on one pair of segments (V = double) or on several lanes of pairs at once
 // (V = a vector of doubles): the same operations in the same order in every lane, so every
@@ -36,9 +27,10 @@ __attribute__((always_inline)) inline auto crossing_lanes(const V& dx1, const V&
   return divisible & (s > 0.0) & (s < 1.0) & (t > 0.0) & (t < 1.0);
 }
 
-inline std::int16_t Solver::majiwaru(const double& mx1, const double& my1, const double& mx2,
-                                     const double& my2, const double& mx3, const double& my3,
-                                     const double& mx4, const double& my4) {
+// majiwaru ("cross"): 1 when segment (mx1,my1)-(mx2,my2) crosses segment (mx3,my3)-(mx4,my4),
+// else 0.
+inline std::int16_t majiwaru(double mx1, double my1, double mx2, double my2, double mx3, double my3,
+                             double mx4, double my4) {
   return crossing_lanes(mx2 - mx1, my2 - my1, mx4 - mx3, my4 - my3, mx4 - mx1, my4 - my1) ? 1 : 0;
 }
 
