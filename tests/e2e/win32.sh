@@ -40,9 +40,9 @@ icon_of() {
   [ -n "$io_name" ] && wrestool -x --type=14 --name="$io_name" "$1" | identify -format '%wx%h %#\n' ico:- | sort -n
 }
 icon=$(icon_of "$scr")
-sizes=$(echo "$icon" | cut -d' ' -f1 | tr '\n' ' ')
+sizes=$(echo "$icon" | cut -d' ' -f1 | paste -sd' ' -)
 echo "# the icon of Rovanel.scr, $sizes, in each program"
-check "Rovanel.scr: the icon at every size from 16 to 256" [ "$sizes" = "16x16 24x24 32x32 48x48 64x64 256x256 " ]
+check "Rovanel.scr: the icon at every size from 16 to 256" [ "$sizes" = "16x16 24x24 32x32 48x48 64x64 256x256" ]
 for program in "$headless_exe" ${setup:+"$setup"}; do
   check "$(basename "$program"): the same icon" [ "$(icon_of "$program")" = "$icon" ]
 done
