@@ -15,7 +15,7 @@
 #include "ext-idle-notify.h"
 #include "kde-idle.h"
 #include "platform/linux/fail.hpp"
-#include "platform/wayland/events.hpp"
+#include "platform/wayland/connection.hpp"
 #include "platform/wayland/wayland_face.hpp"
 
 namespace rovanel {

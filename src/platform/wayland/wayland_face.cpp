@@ -24,6 +24,7 @@
 #include <string>
 
 #include "platform/linux/fail.hpp"
+#include "platform/wayland/connection.hpp"
 #include "platform/wayland/saver_window.hpp"
 
 namespace rovanel {
@@ -31,9 +32,7 @@ namespace rovanel {
 namespace {
 
 std::string no_display() {
-  const char* name = std::getenv("WAYLAND_DISPLAY");
-  return std::string("cannot connect to the Wayland compositor '") + (name != nullptr ? name : "") +
-         "'";
+  return "cannot connect to " + compositor_name();
 }
 
 std::unique_ptr<SaverWindow> create_saver_window(const Invocation&) {
@@ -45,19 +44,6 @@ std::unique_ptr<SaverWindow> create_saver_window(const Invocation&) {
 }
 
 }  // namespace
-
-bool wayland_reachable() {
-  const char* name = std::getenv("WAYLAND_DISPLAY");
-  if (name == nullptr || *name == '\0') {
-    return false;
-  }
-  wl_display* display = wl_display_connect(nullptr);
-  if (display == nullptr) {
-    return false;
-  }
-  wl_display_disconnect(display);
-  return true;
-}
 
 const Face kWaylandFace = {"wayland", create_saver_window, no_display};
 
