@@ -7,7 +7,9 @@ const files = ['./', 'rovanel.js', 'rovanel.wasm', 'manifest.webmanifest',
                'icon-16.png', 'icon-32.png', 'icon-192.png', 'icon-512.png'];
 
 self.addEventListener('install', (event) => {
-  event.waitUntil(caches.open(kept).then((cache) => cache.addAll(files)).then(() => self.skipWaiting()));
+  // A new version takes over at once: online it answers as the old one did.
+  event.waitUntil(caches.open(kept).then((cache) => cache.addAll(files))
+                      .then(() => self.skipWaiting()));
 });
 
 self.addEventListener('fetch', (event) => {
@@ -20,5 +22,6 @@ self.addEventListener('fetch', (event) => {
       event.waitUntil(caches.open(kept).then((cache) => cache.put(key, copy)));
     }
     return response;
-  }, () => caches.match(key, {ignoreSearch: true}).then((response) => response || Response.error())));
+  }, () => caches.match(key, {ignoreSearch: true})
+                .then((response) => response || Response.error())));
 });

@@ -1,6 +1,7 @@
 ; Installer of Rovanel.scr for the current user, without administrator rights. It makes Rovanel
 ; the current screen saver; the uninstaller puts the previous one back. /S runs either silently.
-;   makensis -DVERSION=x.y.z -DSCR=Rovanel.scr -DICON=rovanel.ico -DOUTFILE=Rovanel-x.y.z-setup.exe Rovanel.nsi
+;   makensis -DVERSION=x.y.z -DSCR=Rovanel.scr -DICON=rovanel.ico
+;            -DOUTFILE=Rovanel-x.y.z-setup.exe Rovanel.nsi
 ; A 64-bit Unicode installer, like the saver it installs.
 Target amd64-unicode
 RequestExecutionLevel user
