@@ -29,7 +29,8 @@ async function check(tab, name, more) {
 async function open(browser, query, ratio) {
   const tab = await browser.newPage();
   await tab.setViewport({width: 1024, height: 768, deviceScaleFactor: ratio});
-  tab.lines = [];
+  tab.lines = [];  // of the console, since the page last came
+  tab.on('framenavigated', (frame) => frame === tab.mainFrame() && (tab.lines = []));
   tab.on('console', (m) => tab.lines.push(m.text()));
   tab.on('pageerror', (e) => report('page-error', JSON.stringify(e.message)));
   await tab.goto(url + query);
@@ -146,7 +147,6 @@ try {
   await devtools.send('Network.clearBrowserCache');
   process.kill(Number(server));
   while (await fetch(url).then(() => true, () => false)) await sleep(50);
-  tab.lines = [];
   await tab.reload();
   await traced(tab, 'web-offline');
 } finally {
