@@ -14,6 +14,8 @@ namespace rovanel {
 // A Linux face: its saver window and the GTK backend its dialogs use.
 struct Face {
   const char* gdk_backend;  // "x11", "wayland"
+  // Whether the face can show this run; rovanel takes the first of its table that can.
+  bool (*serves)(const Invocation& invocation);
   // Opens the saver window, or ends the program through fail() saying why.
   std::unique_ptr<SaverWindow> (*create_saver_window)(const Invocation& invocation);
   // Why no window can be opened, for a dialog that cannot start.

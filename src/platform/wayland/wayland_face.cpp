@@ -14,7 +14,6 @@
 //  [x] screen-saver flag: none; no idle inhibitor, so the compositor's lock and power saving
 //      still come over the show
 //  [x] cursor: hidden over its surfaces
-//  [x] idle watcher: ext_idle_notifier_v1 or org_kde_kwin_idle
 //  [x] previous instance, dialogs, errors: shared with every Linux face (platform/linux)
 #include "platform/wayland/wayland_face.hpp"
 
@@ -43,8 +42,12 @@ std::unique_ptr<SaverWindow> create_saver_window(const Invocation&) {
   return std::make_unique<WaylandSaverWindow>(display, scale_from_environment());
 }
 
+bool serves(const Invocation& invocation) {
+  return !invocation.embedded() && wayland_reachable();
+}
+
 }  // namespace
 
-const Face kWaylandFace = {"wayland", create_saver_window, no_display};
+const Face kWaylandFace = {"wayland", serves, create_saver_window, no_display};
 
 }  // namespace rovanel

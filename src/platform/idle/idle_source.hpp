@@ -1,0 +1,26 @@
+// Where the idle watcher learns that the session has been idle: one source a file. A source asks
+// to be told when the session has been idle for a time, and again each time it has been idle
+// that long after input, and calls idled from the watcher's main loop (GLib's default context).
+// A source the session does not offer is none (null).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace rovanel {
+
+// A source being watched; it stops when it goes.
+class IdleSource {
+ public:
+  virtual ~IdleSource() = default;
+};
+
+using Idled = std::function<void()>;
+
+// The compositor's own notification: ext_idle_notifier_v1, else org_kde_kwin_idle.
+std::unique_ptr<IdleSource> wayland_idle(std::uint32_t ms, Idled idled);
+// GNOME's idle monitor on the session bus (its compositor offers neither protocol).
+std::unique_ptr<IdleSource> gnome_idle(std::uint32_t ms, Idled idled);
+
+}  // namespace rovanel
