@@ -1,12 +1,13 @@
 // Drives the page in Debian's headless Chromium for web.sh: one browser, one tab after another,
-// each at 1024x768 CSS pixels. Writes traces and screenshots into OUT and prints one line per
-// measurement, "name value".
-//   node drive.mjs URL OUT
+// each at 1024x768 CSS pixels; then the page as an app in a second, fresh browser, which ends by
+// stopping the web server (process SERVER). Writes traces and screenshots into OUT and prints one
+// line per measurement, "name value".
+//   node drive.mjs URL OUT SERVER
 import {writeFileSync} from 'node:fs';
 import {setTimeout as sleep} from 'node:timers/promises';
 import puppeteer from 'puppeteer-core';
 
-const [url, out] = process.argv.slice(2);
+const [url, out, server] = process.argv.slice(2);
 const report = (name, value) => console.log(`${name} ${value}`);
 const state = (tab) => tab.evaluate(() => document.body.dataset.state);
 const becomes = (tab, wanted) => tab.waitForFunction(
@@ -28,17 +29,17 @@ async function check(tab, name, more) {
 async function open(browser, query, ratio) {
   const tab = await browser.newPage();
   await tab.setViewport({width: 1024, height: 768, deviceScaleFactor: ratio});
-  tab.lines = [];
+  tab.lines = [];  // of the console, since the page last came
+  tab.on('framenavigated', (frame) => frame === tab.mainFrame() && (tab.lines = []));
   tab.on('console', (m) => tab.lines.push(m.text()));
   tab.on('pageerror', (e) => report('page-error', JSON.stringify(e.message)));
   await tab.goto(url + query);
   return tab;
 }
 
-// The first problem of seed 77, every frame of it checked; its trace into OUT/NAME.txt, a
-// screenshot at the end.
-async function traced(browser, name, ratio) {
-  const tab = await open(browser, '?seed=77&trace', ratio);
+// The first problem of seed 77 in a tab just opened or reloaded at ?seed=77&trace, every frame
+// of it checked; its trace into OUT/NAME.txt, a screenshot at the end.
+async function traced(tab, name) {
   await becomes(tab, 'running');
   const done = () => tab.lines.findIndex((l) => l.startsWith('problem 1 '));
   const end = Date.now() + 60000;
@@ -46,7 +47,6 @@ async function traced(browser, name, ratio) {
   writeFileSync(`${out}/${name}.txt`, tab.lines.slice(0, done() + 1)
       .filter((l) => /^(improve|problem) /.test(l)).map((l) => l + '\n').join(''));
   await tab.screenshot({path: `${out}/${name}.png`});
-  await tab.close();
 }
 
 // Input ends the show: the delay from sending it to the page's saying so, the frames that came
@@ -72,15 +72,19 @@ async function again(tab) {
   await sleep(1000);
 }
 
-const browser = await puppeteer.launch({
+const launch = () => puppeteer.launch({
   executablePath: '/usr/bin/chromium',
   headless: true,
   args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking',
          '--disable-component-update', '--disable-sync', '--no-first-run'],
 });
+const browser = await launch();
 try {
-  await traced(browser, 'web-1x', 1);
-  await traced(browser, 'web-2x', 2);
+  for (const ratio of [1, 2]) {
+    const tab = await open(browser, '?seed=77&trace', ratio);
+    await traced(tab, `web-${ratio}x`);
+    await tab.close();
+  }
 
   // Seeds the page refuses: its message as shown, and whether it fits the page.
   const refused = {empty: '', nul: '5%00abc', circled: '%E2%91%A4x', long: '9'.repeat(5000),
@@ -123,4 +127,28 @@ try {
   report('resized-state', await state(tab));
 } finally {
   await browser.close();
+}
+
+// The page as an app, loaded once in a browser that never saw it: what keeps Chromium from
+// offering to install it, the sizes of its favicons. Then, with the web server stopped and the
+// browser's HTTP cache emptied, a reload shows the same run, from what the service worker kept.
+const fresh = await launch();
+try {
+  const tab = await open(fresh, '?seed=77&trace', 1);
+  await tab.evaluate(() => navigator.serviceWorker.ready);
+  const devtools = await tab.createCDPSession();
+  const {installabilityErrors} = await devtools.send('Page.getInstallabilityErrors');
+  report('installability-errors', JSON.stringify(installabilityErrors.map((e) => e.errorId)));
+  report('favicons', await tab.evaluate(() => Promise.all(
+      [...document.querySelectorAll('link[rel=icon]')].map(async (link) => {
+        const icon = await createImageBitmap(await (await fetch(link.href)).blob());
+        return `${icon.width}x${icon.height}`;
+      }))));
+  await devtools.send('Network.clearBrowserCache');
+  process.kill(Number(server));
+  while (await fetch(url).then(() => true, () => false)) await sleep(50);
+  await tab.reload();
+  await traced(tab, 'web-offline');
+} finally {
+  await fresh.close();
 }
