@@ -4,6 +4,7 @@
 #include <optional>
 #include <tuple>
 
+#include "platform/idle/autostart.hpp"
 #include "platform/wayland/surface_scale.hpp"
 
 namespace rovanel::testing {
@@ -26,6 +27,21 @@ TEST(WaylandScale, FollowsTheOutputOrTheForcedScaleAndKeepsTheLogicalSize) {
     EXPECT_EQ(got, expected) << output << " " << preferred << " " << forced.value_or(0) << " "
                              << viewporter << ": " << got.drawing << " " << got.buffer << " "
                              << got.viewport;
+  }
+}
+
+// The program's path in the autostart entry's Exec key, as a desktop reads it back: as it is
+// where nothing in it is reserved, else quoted with its reserved characters escaped, and the
+// entry's own escape of a backslash on top; percent signs doubled either way.
+TEST(AutostartEntry, QuotesTheProgramOnlyWhereItMust) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"/usr/libexec/xscreensaver/rovanel", "/usr/libexec/xscreensaver/rovanel"},
+      {"/opt/100%/rovanel", "/opt/100%%/rovanel"},
+      {"/home/a b/rovanel", "\"/home/a b/rovanel\""},
+      {"/tmp/$x`y\"z\\w;%/r", "\"/tmp/\\\\$x\\\\`y\\\\\"z\\\\\\\\w;%%/r\""},
+  };
+  for (const auto& [path, value] : cases) {
+    EXPECT_EQ(exec_argument(path), value) << path;
   }
 }
 

@@ -1,6 +1,7 @@
 ; Installer of Rovanel.scr for the current user, without administrator rights. It makes Rovanel
 ; the current screen saver; the uninstaller puts the previous one back. /S runs either silently.
-;   makensis -DVERSION=x.y.z -DSCR=Rovanel.scr -DOUTFILE=Rovanel-x.y.z-setup.exe Rovanel.nsi
+;   makensis -DVERSION=x.y.z -DSCR=Rovanel.scr -DICON=rovanel.ico
+;            -DOUTFILE=Rovanel-x.y.z-setup.exe Rovanel.nsi
 ; A 64-bit Unicode installer, like the saver it installs.
 Target amd64-unicode
 RequestExecutionLevel user
@@ -21,6 +22,8 @@ OutFile "${OUTFILE}"
 InstallDir "$LOCALAPPDATA\Programs\Rovanel"
 InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
 
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
 !define MUI_FINISHPAGE_RUN "$SYSDIR\control.exe"
 !define MUI_FINISHPAGE_RUN_PARAMETERS "desk.cpl,,@screensaver"
 !define MUI_FINISHPAGE_RUN_TEXT "Open the screen saver settings"
@@ -63,6 +66,7 @@ Section
 
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "Rovanel"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\Rovanel.scr,0"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'

@@ -133,7 +133,8 @@ class Solver : public TourState {
   bool run_problem();
   bool run_iteration();
   void take_best();
-  void ten2_moves(bool reversed);
+  template <int kWidth>
+  void relocate(bool reversed, Slots<double>& sx, Slots<double>& sy);
 
   RandomSource& random_;
   DriverHost& host_;

@@ -97,6 +97,35 @@ PID=$watcher
 ends_by "SIGTERM ends the watcher and its show" kill "$PID"
 check "no show is left" [ -z "$(pgrep -f "^$ROVANEL /s")" ]
 
+echo "# rovanel --autostart: the login's entry, exactly one watcher, the time replaced, off"
+export XDG_CONFIG_HOME="$E2E_TMP/config"
+entry=$XDG_CONFIG_HOME/autostart/rovanel-idle.desktop
+watchers() { pgrep -f -c "^$1 --idle" || true; }
+quiet "$ROVANEL" --autostart 2
+check "--autostart 2: the entry valid, running rovanel --idle 2; one watcher" eval \
+  'desktop-file-validate "$entry" && grep -q -x "Exec=$ROVANEL --idle 2" "$entry" && [ "$(watchers "$ROVANEL")" = 1 ]'
+check "its show starts after two idle seconds" poll 10 face_shown "$SHOTS/autostart.png"
+wl_key
+quiet "$ROVANEL" --autostart 3
+check "run again: the entry's time replaced, still one watcher" eval \
+  'grep -q -x "Exec=$ROVANEL --idle 3" "$entry" && [ "$(watchers "$ROVANEL")" = 1 ]'
+quiet "$ROVANEL" --autostart off
+check "off: no entry, no watcher" eval '[ ! -e "$entry" ] && [ "$(watchers "$ROVANEL")" = 0 ]'
+# A program in a folder with a blank: its entry, launched as a desktop launches it, runs it.
+mkdir "$E2E_TMP/a b" && cp "$ROVANEL" "$E2E_TMP/a b/rovanel"
+quiet "$E2E_TMP/a b/rovanel" --autostart 2 && pkill -f "^$E2E_TMP/a b/rovanel --idle"
+poll 5 eval '[ "$(watchers "$E2E_TMP/a b/rovanel")" = 0 ]' && quiet gio launch "$entry"
+check "a path with a blank: quoted in the entry, which gio launch runs" poll 5 eval \
+  '[ "$(watchers "$E2E_TMP/a b/rovanel")" = 1 ]'
+quiet "$E2E_TMP/a b/rovanel" --autostart off
+for bad in "" 0 86401 x "5 extra"; do
+  # shellcheck disable=SC2086
+  "$ROVANEL" --autostart $bad >/dev/null 2>"$E2E_TMP/err"
+  check "--autostart '$bad': status 2 and the usage" [ "$?$(grep -c '^usage:' "$E2E_TMP/err")" = 21 ]
+done
+pkill -f "^$ROVANEL --idle" || true
+unset XDG_CONFIG_HOME
+
 echo "# the compositor killed under the saver"
 start /s
 poll 10 face_shown "$E2E_TMP/shown.png"

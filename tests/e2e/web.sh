@@ -3,7 +3,8 @@
 # ?seed=77&trace replays rovanel-headless's run at one and two device pixels a pixel, the canvas
 # holds the module's buffer and the buffer the frame drawn whole (the tests' module, which checks
 # its frames), the frame's colours and line widths, the seeds it refuses, every kind of input, a
-# resized window; the shipped page replays the same run and carries no test hooks.
+# resized window; the shipped page replays the same run and carries no test hooks; the page as an
+# installable app that a reload shows again, the same run, once the web server is gone.
 #   web.sh SITE CHECKS HEADLESS   SITE: the page's folder (build/wasm/site), CHECKS: the tests'
 #                                 module's (build/wasm/checks); screenshots in $E2E_SHOTS
 # Needs chromium, python3, node and the driver's packages (npm ci --prefix tests/e2e/web).
@@ -14,6 +15,7 @@ SITE=$(realpath "$1") CHECKS=$(realpath "$2") HEADLESS=$(realpath "$3") DRIVER=$
 e2e_init
 SHOTS=${E2E_SHOTS:-/tmp/rovanel-e2e}
 mkdir -p "$SHOTS"
+rm -f "$SHOTS"/web-*.txt "$SHOTS"/site-*.txt  # the traces of an earlier run
 [ -d "$DRIVER/node_modules/puppeteer-core" ] || { echo "first: npm ci --prefix $DRIVER"; exit 1; }
 
 mkdir "$E2E_TMP/www"
@@ -22,7 +24,7 @@ ln -s "$CHECKS" "$E2E_TMP/www/checks"
 spawn SERVER python3 -u -m http.server --bind 127.0.0.1 0 --directory "$E2E_TMP/www" >"$E2E_TMP/http.log" 2>&1
 poll 10 grep -q ' port ' "$E2E_TMP/http.log" || { echo "no web server"; cat "$E2E_TMP/http.log"; exit 1; }
 port=$(sed -n 's/.* port \([0-9]*\) .*/\1/p' "$E2E_TMP/http.log")
-node "$DRIVER/drive.mjs" "http://127.0.0.1:$port/" "$SHOTS" >"$E2E_TMP/results" 2>"$E2E_TMP/driver.log" ||
+node "$DRIVER/drive.mjs" "http://127.0.0.1:$port/" "$SHOTS" "$SERVER" >"$E2E_TMP/results" 2>"$E2E_TMP/driver.log" ||
   fail "the driver: $(tail -n 5 "$E2E_TMP/driver.log")"
 # What the driver measured as $1.
 value() { awk -v k="$1" '$1 == k { $1 = ""; print substr($0, 2) }' "$E2E_TMP/results"; }
@@ -63,6 +65,14 @@ for input in move key click wheel; do
   check "a $input ends it ($(value $input-delay) ms), no frame after it, the window cleared" ended $input
 done
 check "resized to 800x600: it goes on, ten frames checked" goes_on
+
+echo "# the page as an app: installable, its favicons; with the server stopped, a reload of ?seed=77&trace"
+check "Chromium finds nothing that keeps it from offering to install the page: $(value installability-errors)" \
+  [ "$(value installability-errors)" = "[]" ]
+check "favicons of 16 and 32 pixels" [ "$(value favicons)" = 16x16,32x32 ]
+check "offline: rovanel-headless's trace" cmp -s "$E2E_TMP/headless" "$SHOTS/web-offline.txt"
+check "offline: $(value web-offline-checked) frames, the canvas the buffer, the buffer the frame drawn whole" \
+  frames_ok web-offline 30
 check "no errors on the page" [ -z "$(value page-error)" ]
 echo "input-to-end delays (ms): $(value move-delay) $(value key-delay) $(value click-delay)"
 e2e_finish

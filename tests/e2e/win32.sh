@@ -1,7 +1,8 @@
 #!/bin/sh
 # Rovanel.scr under Wine end to end, on a two-monitor Xorg (the primary right of the other, at
 # negative coordinates for Windows) and at 192 dpi in Xvfb: the show and every way it ends, second
-# instances, the dialog and the message box; rovanel-headless.exe's golden traces; the packages.
+# instances, the dialog and the message box; rovanel-headless.exe's golden traces; the packages;
+# the icon of every program.
 #   win32.sh ROVANEL_SCR HEADLESS_EXE HEADLESS [SETUP_EXE ZIP]   (screenshots in $E2E_SHOTS)
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
@@ -33,6 +34,18 @@ wine_start() {
 }
 wine_run() { wine "$@" 2>>"$E2E_TMP/wine.log" | tr -d '\r'; }
 flag() { xset q | awk '/timeout:/ { print $2 }'; }
+# The images of a program's first icon group, the one Explorer shows: "WxH digest" lines.
+icon_of() {
+  io_name=$(wrestool -l --type=14 "$1" | sed -n '1s/.*--name=\([^ ]*\) .*/\1/p')
+  [ -n "$io_name" ] && wrestool -x --type=14 --name="$io_name" "$1" | identify -format '%wx%h %#\n' ico:- | sort -n
+}
+icon=$(icon_of "$scr")
+sizes=$(echo "$icon" | cut -d' ' -f1 | paste -sd' ' -)
+echo "# the icon of Rovanel.scr, $sizes, in each program"
+check "Rovanel.scr: the icon at every size from 16 to 256" [ "$sizes" = "16x16 24x24 32x32 48x48 64x64 256x256" ]
+for program in "$headless_exe" ${setup:+"$setup"}; do
+  check "$(basename "$program"): the same icon" [ "$(icon_of "$program")" = "$icon" ]
+done
 echo "# a preview ends at once and shows nothing"
 WINEDEBUG=-all,+win wine "$scr" /p 472 >"$E2E_TMP/preview.log" 2>&1
 check "'/p 472' ends with status 0" [ $? = 0 ]
@@ -115,7 +128,11 @@ if [ -n "$setup" ]; then
   check "it installs the zip's Rovanel.scr in the user's programs" eval "unzip -p '$zip' Rovanel.scr | cmp -s - '$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Programs/Rovanel/Rovanel.scr'"
   installed=$(reg_value "$desktop" SCRNSAVE.EXE)
   check "it is the screen saver now" [ "$(realpath "$(winepath -u "$installed" 2>/dev/null)")" = "$(realpath "$dir/Rovanel.scr")" ]
-  check "with an uninstaller in Apps & features" [ "$(wine_run reg query "$uninstall_key" | grep -c -E '^ +(DisplayName|DisplayVersion|Publisher|UninstallString|QuietUninstallString|InstallLocation|NoModify|NoRepair|EstimatedSize) ')" = 9 ]
+  check "with an uninstaller in Apps & features" [ "$(wine_run reg query "$uninstall_key" | grep -c -E '^ +(DisplayName|DisplayVersion|DisplayIcon|Publisher|UninstallString|QuietUninstallString|InstallLocation|NoModify|NoRepair|EstimatedSize) ')" = 10 ]
+  display_icon=$(reg_value "$uninstall_key" DisplayIcon)
+  check "its icon there: the installed Rovanel.scr's first" \
+    [ "$(realpath "$(winepath -u "${display_icon%,*}" 2>/dev/null)") ${display_icon##*,}" = "$(realpath "$dir/Rovanel.scr") 0" ]
+  check "the uninstaller: the same icon" [ "$(icon_of "$dir/Uninstall.exe")" = "$icon" ]
   wine_start "$installed" /s
   wait_window "$saver" 30 && sleep 1
   ends_by "the installed saver runs; a key" xdotool key x

@@ -1,7 +1,8 @@
 #!/bin/sh
-# rovanel on X11 end to end, driven by xdotool: high DPI in Xvfb; on a two-monitor Xorg (dummy
-# driver) the show, every kind of input, second instances, the dialogs, embedded runs, faults and
-# the real XScreenSaver daemon, running the installed Debian package if given.
+# rovanel on X11 end to end, driven by xdotool: high DPI and the idle watcher in Xvfb; on a
+# two-monitor Xorg (dummy driver) the show, every kind of input, second instances, the dialogs,
+# embedded runs, faults and the real XScreenSaver daemon; given the Debian package, its contents
+# checked, and the installed package under XScreenSaver and MATE's screen saver.
 #   x11.sh ROVANEL HEADLESS XCLOSE [DEB]     (screenshots in $E2E_SHOTS, default /tmp/rovanel-e2e)
 set -u
 [ $# -ge 3 ] || { echo "usage: x11.sh ROVANEL HEADLESS XCLOSE [DEB]" >&2; exit 2; }
@@ -72,6 +73,27 @@ for dpi in 192:3840x2160 144:2880x1620; do
   check "$dpi dpi: the dialog's texts where they lie at that scale" dialog_readable "$SHOTS/dialog-$dpi.png" $dpi
   kill "$X_PID"
 done
+
+echo "# rovanel --idle on the X server's own idle time: no compositor, no session bus"
+xvfb_start 1024x768
+DBUS_SESSION_BUS_ADDRESS='' start --idle 2
+watcher=$PID t0=$(now_ms)
+check "after two idle seconds the show" wait_window "$SAVER" 10
+echo "  (after $(($(now_ms) - t0)) ms)"
+xdotool key x
+check "a key ends it" poll 5 eval '! find_window "$SAVER"'
+t0=$(now_ms)
+check "after two more idle seconds it starts again" wait_window "$SAVER" 10
+echo "  (after $(($(now_ms) - t0)) ms)"
+ticks() { awk '{ print $14 + $15 }' "/proc/$watcher/stat"; }
+before=$(ticks)
+sleep 3
+check "the watcher waits without using the processor: $((($(ticks) - before) * 10)) ms in 3 s" \
+  [ $(($(ticks) - before)) -le 3 ]
+PID=$watcher
+ends_by "SIGTERM ends the watcher and its show" kill "$PID"
+check "no show is left" poll 2 eval '! find_window "$SAVER"'
+kill "$X_PID"
 
 xorg_start right || exit 1
 echo "# two monitors: $(monitors | tr '\n' ' '); the show on the primary one, input anywhere"
@@ -240,10 +262,25 @@ check "the host window gone: it ends quietly ($STATUS, $DELAY ms)" [ "$STATUS$(w
 echo "# the real XScreenSaver daemon, a rovanel on each monitor"
 if [ -n "$DEB" ]; then
   check "lintian finds nothing in the package" [ -z "$(lintian -EvIL +pedantic "$DEB" 2>/dev/null)" ]
+  tree=$E2E_TMP/deb share=$E2E_TMP/deb/usr/share
+  dpkg-deb -x "$DEB" "$tree"
+  # Valid, and its icon in the hicolor theme: drawn, in the small sizes too, and scalable.
+  entry_ok() {
+    eo_icon=$(sed -n 's/^Icon=//p' "$1")
+    [ -z "$(desktop-file-validate --no-hints "$1")" ] && [ -f "$share/icons/hicolor/scalable/apps/$eo_icon.svg" ] &&
+      for eo_size in 16 48 256; do
+        [ "$(identify -format %wx%h "$share/icons/hicolor/${eo_size}x$eo_size/apps/$eo_icon.png")" = "${eo_size}x$eo_size" ] || return 1
+      done
+  }
+  for entry in "$share/applications/org.example.Rovanel.desktop" "$share/applications/screensavers/rovanel.desktop"; do
+    check "the desktop entry ${entry#"$share/"}: valid, its icon at 16, 48, 256 and scalable" entry_ok "$entry"
+  done
+  check "the AppStream metadata valid, with its menu entry" \
+    eval 'appstreamcli validate-tree --no-net "$tree" | grep -q "^org.example.Rovanel.metainfo.xml\$"'
   check "apt-get installs the package" quiet apt-get install -y "$DEB"
   installed=$(dpkg -L rovanel | while read -r f; do [ -d "$f" ] || echo "$f"; done)
-  check "its two programs, a link in the PATH, their manual pages, description and documents" \
-    [ "$(echo "$installed" | wc -l)$(readlink -f /usr/bin/rovanel)" = 9/usr/libexec/xscreensaver/rovanel ]
+  check "its two programs, a link in the PATH, manual pages, description, documents, desktop entries, metadata, icons" \
+    [ "$(echo "$installed" | wc -l)$(readlink -f /usr/bin/rovanel)" = 20/usr/libexec/xscreensaver/rovanel ]
   ROVANEL=/usr/libexec/xscreensaver/rovanel
 fi
 # STATES: for each monitor in screenshot $1, "show" (a green tour), "error" (XScreenSaver's box for
@@ -272,6 +309,22 @@ xss_command -deactivate >/dev/null
 check "deactivating ends every one" poll 5 eval '[ -z "$(xss_hacks)" ]'
 kill "$XSS_PID"
 if [ -n "$DEB" ]; then
+  echo "# MATE's screen saver with the installed Rovanel theme, on a session bus of its own"
+  mate=$E2E_TMP/mate
+  mkdir -m 700 "$mate"
+  export HOME="$mate" XDG_CONFIG_HOME="$mate" XDG_CURRENT_DESKTOP=MATE DBUS_SESSION_BUS_ADDRESS="unix:path=$mate/bus"
+  spawn bus dbus-daemon --session --nofork --address="$DBUS_SESSION_BUS_ADDRESS" 2>/dev/null
+  poll 5 [ -S "$mate/bus" ]
+  gsettings set org.mate.screensaver mode single && gsettings set org.mate.screensaver lock-enabled false &&
+    gsettings set org.mate.screensaver themes "['screensavers-rovanel']"
+  spawn MATE_PID mate-screensaver --no-daemon >"$E2E_TMP/mate.log" 2>&1
+  poll 10 quiet mate-screensaver-command --query && quiet mate-screensaver-command --activate
+  poll 10 every_monitor_shows "$SHOTS/mate.png"
+  check "activated, it shows a show on both monitors: $STATES" \
+    [ "$STATES$(pgrep -c -f "^$ROVANEL --root")" = "show show 2" ]
+  quiet mate-screensaver-command --deactivate
+  check "deactivating ends both" poll 5 eval '[ -z "$(pgrep -f "^$ROVANEL --root")" ]'
+  kill "$MATE_PID"
   check "apt-get removes the package" quiet apt-get remove --purge -y rovanel
   left=$(for f in $installed; do [ ! -e "$f" ] || echo "$f"; done)
   check "nothing of it is left" [ -z "$left$(dpkg-query -W -f '${Status}' rovanel 2>/dev/null)" ]

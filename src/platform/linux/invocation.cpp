@@ -15,8 +15,10 @@ const char* const kUsage =
     "usage: rovanel [/S | /C | /P | /A]     run the saver, show its settings, preview (ends at\n"
     "                                       once) or change the password (a message box)\n"
     "       rovanel -root | -window-id ID   draw into the root window or window ID (XScreenSaver)\n"
-    "       rovanel --idle SECONDS          on Wayland: run the saver whenever the session has\n"
-    "                                       been idle that long, until a signal ends it\n"
+    "       rovanel --idle SECONDS          run the saver whenever the session has been idle\n"
+    "                                       that long, until a signal ends it\n"
+    "       rovanel --autostart SECONDS|off start that watcher now and at every login, or end\n"
+    "                                       it and no longer start it\n"
     "       rovanel --help | --version\n";
 
 namespace {
@@ -67,6 +69,18 @@ Invocation parse_invocation(int argc, char** argv) {
       // The watcher is a program of its own: it takes nothing else.
       if (argc > 3) {
         fail("--idle SECONDS takes no other argument, got " + quoted(argv[i == 2 ? 3 : 1]), 2);
+      }
+    } else if (arg == "--autostart") {
+      const std::string_view text = i + 1 < argc ? argv[++i] : "";
+      invocation.autostart =
+          text == "off" ? std::optional(0) : parse_number(text, 1, kMaxIdleSeconds);
+      if (!invocation.autostart) {
+        fail("--autostart: expected off or a whole number of seconds from 1 to 86400, got " +
+                 quoted(text),
+             2);
+      }
+      if (argc > 3) {
+        fail("--autostart takes no other argument, got " + quoted(argv[i == 2 ? 3 : 1]), 2);
       }
     }
     if (i > 1) {

@@ -17,6 +17,7 @@ struct Invocation {
   std::string host_window_source;
   bool root = false;                // -root: draw into the root window
   std::optional<int> idle_seconds;  // --idle SECONDS: the watcher
+  std::optional<int> autostart;     // --autostart SECONDS, or 0 for off
 
   // A host's window or the root: such a run is never refused and takes no input.
   bool embedded() const { return host_window.has_value() || root; }

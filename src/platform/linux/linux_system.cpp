@@ -1,7 +1,6 @@
 #include "platform/linux/linux_system.hpp"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -56,33 +55,64 @@ void on_stop_signal(int) {
   [[maybe_unused]] const ssize_t ignored = write(stop_pipe[1], &byte, 1);
 }
 
-}  // namespace
-
-bool LinuxSystem::previous_instance() {
-  if (invocation_.embedded()) {
-    return false;
-  }
-  // Without a lock the saver still runs: a second one then runs too.
+// An open lock file in the user's private directory; -1 (said on stderr) if there is none.
+int open_lock(const char* name) {
   const std::optional<std::string> dir = private_directory();
   if (!dir) {
     std::fprintf(stderr,
                  "rovanel: no private directory for the single-instance lock; "
                  "running without it\n");
-    return false;
+    return -1;
   }
-  const std::string path = *dir + "/rovanel.lock";
+  const std::string path = *dir + "/" + name;
   const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (fd < 0) {
     std::fprintf(stderr, "rovanel: cannot open %s (%s); running without the lock\n", path.c_str(),
                  std::strerror(errno));
-    return false;
   }
-  if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
-    return false;  // fd stays open until the process ends
+  return fd;
+}
+
+// The whole file, for writing.
+struct flock whole_file() {
+  struct flock lock {};
+  lock.l_type = F_WRLCK;
+  lock.l_whence = SEEK_SET;
+  return lock;
+}
+
+}  // namespace
+
+std::optional<pid_t> take_lock(const char* name) {
+  const int fd = open_lock(name);
+  if (fd < 0) {
+    return std::nullopt;
   }
-  const bool taken = errno == EWOULDBLOCK;
+  struct flock lock = whole_file();
+  if (fcntl(fd, F_SETLK, &lock) == 0) {
+    return std::nullopt;  // fd stays open until the process ends
+  }
+  const std::optional<pid_t> holder = fcntl(fd, F_GETLK, &lock) == 0 && lock.l_type != F_UNLCK
+                                          ? std::optional(lock.l_pid)
+                                          : std::nullopt;
   close(fd);
-  return taken;
+  return holder;
+}
+
+std::optional<pid_t> lock_holder(const char* name) {
+  const int fd = open_lock(name);
+  if (fd < 0) {
+    return std::nullopt;
+  }
+  struct flock lock = whole_file();
+  const bool held = fcntl(fd, F_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+  close(fd);
+  return held ? std::optional(lock.l_pid) : std::nullopt;
+}
+
+bool LinuxSystem::previous_instance() {
+  // Without a lock the saver still runs: a second one then runs too.
+  return !invocation_.embedded() && take_lock("rovanel.lock").has_value();
 }
 
 void LinuxSystem::start_dialogs() {

@@ -2,7 +2,10 @@
 // status 1 for a fatal error. A face adds its saver window.
 #pragma once
 
+#include <sys/types.h>
+
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,6 +17,8 @@ namespace rovanel {
 // A Linux face: its saver window and the GTK backend its dialogs use.
 struct Face {
   const char* gdk_backend;  // "x11", "wayland"
+  // Whether the face can show this run; rovanel takes the first of its table that can.
+  bool (*serves)(const Invocation& invocation);
   // Opens the saver window, or ends the program through fail() saying why.
   std::unique_ptr<SaverWindow> (*create_saver_window)(const Invocation& invocation);
   // Why no window can be opened, for a dialog that cannot start.
@@ -47,6 +52,13 @@ class LinuxSystem final : public WindowSystem {
   const Face& face_;
   bool settings_open_ = false;
 };
+
+// A lock NAME in the user's private directory: the process that holds it, if another does;
+// otherwise this process takes it and keeps it until it ends, however it ends. With no place
+// for it, that is said on stderr and no one holds it.
+std::optional<pid_t> take_lock(const char* name);
+// The process that holds the lock NAME, if one does; the lock stays as it is.
+std::optional<pid_t> lock_holder(const char* name);
 
 // Written by SIGTERM, SIGINT and SIGHUP, which ask a saver to stop as input does; SIGPIPE is
 // ignored, so a trace into a closed pipe fails as a write. Returns the read end of a pipe that

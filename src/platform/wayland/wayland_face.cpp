@@ -14,7 +14,6 @@
 //  [x] screen-saver flag: none; no idle inhibitor, so the compositor's lock and power saving
 //      still come over the show
 //  [x] cursor: hidden over its surfaces
-//  [x] idle watcher: ext_idle_notifier_v1 or org_kde_kwin_idle
 //  [x] previous instance, dialogs, errors: shared with every Linux face (platform/linux)
 #include "platform/wayland/wayland_face.hpp"
 
@@ -24,6 +23,7 @@
 #include <string>
 
 #include "platform/linux/fail.hpp"
+#include "platform/wayland/connection.hpp"
 #include "platform/wayland/saver_window.hpp"
 
 namespace rovanel {
@@ -31,9 +31,7 @@ namespace rovanel {
 namespace {
 
 std::string no_display() {
-  const char* name = std::getenv("WAYLAND_DISPLAY");
-  return std::string("cannot connect to the Wayland compositor '") + (name != nullptr ? name : "") +
-         "'";
+  return "cannot connect to " + compositor_name();
 }
 
 std::unique_ptr<SaverWindow> create_saver_window(const Invocation&) {
@@ -44,21 +42,12 @@ std::unique_ptr<SaverWindow> create_saver_window(const Invocation&) {
   return std::make_unique<WaylandSaverWindow>(display, scale_from_environment());
 }
 
-}  // namespace
-
-bool wayland_reachable() {
-  const char* name = std::getenv("WAYLAND_DISPLAY");
-  if (name == nullptr || *name == '\0') {
-    return false;
-  }
-  wl_display* display = wl_display_connect(nullptr);
-  if (display == nullptr) {
-    return false;
-  }
-  wl_display_disconnect(display);
-  return true;
+bool serves(const Invocation& invocation) {
+  return !invocation.embedded() && wayland_reachable();
 }
 
-const Face kWaylandFace = {"wayland", create_saver_window, no_display};
+}  // namespace
+
+const Face kWaylandFace = {"wayland", serves, create_saver_window, no_display};
 
 }  // namespace rovanel

@@ -19,6 +19,7 @@
 
 #include "platform/linux/fail.hpp"
 #include "platform/linux/linux_system.hpp"
+#include "platform/x11/x11_face.hpp"
 #include "shell/frm_tsp.hpp"
 #include "shell/texts.hpp"
 
@@ -39,11 +40,6 @@ int on_x_error(Display* display, XErrorEvent* error) {
     return 0;
   }
   return default_error_handler(display, error);
-}
-
-// The server gone: one line, status 1 (Xlib would print several and exit).
-int on_connection_lost(Display* display) {
-  fail(std::string("lost the connection to X display '") + DisplayString(display) + "'");
 }
 
 // The monitor the show lives on: the primary one, else the first; the whole screen if the
@@ -92,7 +88,7 @@ X11SaverWindow::X11SaverWindow(Display* display, std::optional<Window> host, flo
     : display_(display), host_(host), scale_(scale) {
   stop_fd_ = install_stop_signals();
   default_error_handler = XSetErrorHandler(on_x_error);
-  XSetIOErrorHandler(on_connection_lost);
+  XSetIOErrorHandler(lost_x_connection);
   if (embedded()) {
     window_ = *host_;
     host_window = window_;

@@ -1,13 +1,14 @@
 // Drives the page in Debian's headless Chromium for web.sh: one browser, one tab after another,
-// each at 1024x768 CSS pixels. The shipped page is URL/site/; the tests' module, URL/checks/, is
-// the same page with page.check() (checks.js). Writes traces and screenshots into OUT and prints
-// one line per measurement, "name value".
-//   node drive.mjs URL OUT
+// each at 1024x768 CSS pixels; then the page as an app in a second, fresh browser, which ends by
+// stopping the web server (process SERVER). The shipped page is URL/site/; the tests' module,
+// URL/checks/, is the same page with page.check() (checks.js). Writes traces and screenshots into
+// OUT and prints one line per measurement, "name value".
+//   node drive.mjs URL OUT SERVER
 import {writeFileSync} from 'node:fs';
 import {setTimeout as sleep} from 'node:timers/promises';
 import puppeteer from 'puppeteer-core';
 
-const [url, out] = process.argv.slice(2);
+const [url, out, server] = process.argv.slice(2);
 const report = (name, value) => console.log(`${name} ${value}`);
 const state = (tab) => tab.evaluate(() => document.body.dataset.state);
 const becomes = (tab, wanted) => tab.waitForFunction(
@@ -31,7 +32,8 @@ async function check(tab, name, more) {
 async function open(browser, module, query, ratio) {
   const tab = await browser.newPage();
   await tab.setViewport({width: 1024, height: 768, deviceScaleFactor: ratio});
-  tab.lines = [];
+  tab.lines = [];  // of the console, since the page last came
+  tab.on('framenavigated', (frame) => frame === tab.mainFrame() && (tab.lines = []));
   tab.on('console', (m) => tab.lines.push(m.text()));
   tab.on('pageerror', (e) => report('page-error', JSON.stringify(e.message)));
   await tab.goto(`${url}${module}/${query}`);
@@ -46,14 +48,13 @@ async function open(browser, module, query, ratio) {
   return tab;
 }
 
-// The first problem of seed 77, with the tests' module every frame of it checked; its trace
-// into OUT/NAME.txt, a screenshot at the end.
-async function traced(browser, module, name, ratio) {
-  const tab = await open(browser, module, '?seed=77&trace', ratio);
+// The first problem of seed 77 in a tab just opened or reloaded at ?seed=77&trace, every frame
+// of it checked in the tests' module; its trace into OUT/NAME.txt, a screenshot at the end.
+async function traced(tab, name) {
   await becomes(tab, 'running');
   const done = () => tab.lines.findIndex((l) => l.startsWith('problem 1 '));
   const end = Date.now() + 60000;
-  if (module === 'checks') {
+  if (await tab.evaluate(() => page.check !== undefined)) {
     await check(tab, name, () => done() < 0 && Date.now() < end);
   } else {
     while (done() < 0 && Date.now() < end) await sleep(100);
@@ -61,7 +62,6 @@ async function traced(browser, module, name, ratio) {
   writeFileSync(`${out}/${name}.txt`, tab.lines.slice(0, done() + 1)
       .filter((l) => /^(improve|problem) /.test(l)).map((l) => l + '\n').join(''));
   await tab.screenshot({path: `${out}/${name}.png`});
-  await tab.close();
 }
 
 // Input ends the show: the delay from sending it to the page's saying so, the frames that came
@@ -87,16 +87,22 @@ async function again(tab) {
   await sleep(1000);
 }
 
-const browser = await puppeteer.launch({
+const launch = () => puppeteer.launch({
   executablePath: '/usr/bin/chromium',
   headless: true,
   args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking',
          '--disable-component-update', '--disable-sync', '--no-first-run'],
 });
+const browser = await launch();
 try {
-  await traced(browser, 'checks', 'web-1x', 1);
-  await traced(browser, 'checks', 'web-2x', 2);
-  await traced(browser, 'site', 'site-1x', 1);
+  for (const ratio of [1, 2]) {
+    const tab = await open(browser, 'checks', '?seed=77&trace', ratio);
+    await traced(tab, `web-${ratio}x`);
+    await tab.close();
+  }
+  const shipped = await open(browser, 'site', '?seed=77&trace', 1);
+  await traced(shipped, 'site-1x');
+  await shipped.close();
 
   // Seeds the page refuses: its message as shown, and whether it fits the page.
   const refused = {empty: '', nul: '5%00abc', circled: '%E2%91%A4x', long: '9'.repeat(5000),
@@ -146,4 +152,32 @@ try {
   report('resized-state', await state(resized));
 } finally {
   await browser.close();
+}
+
+// The page as an app, loaded once in a browser that never saw it: what keeps Chromium from
+// offering to install it, the sizes of its favicons. Then, with the web server stopped and the
+// browser's HTTP cache emptied, a reload of the tests' module (the same page, kept by its own
+// service worker) shows the same run, from what the service worker kept.
+const fresh = await launch();
+try {
+  const shipped = await open(fresh, 'site', '?seed=77&trace', 1);
+  await shipped.evaluate(() => navigator.serviceWorker.ready);
+  const devtools = await shipped.createCDPSession();
+  const {installabilityErrors} = await devtools.send('Page.getInstallabilityErrors');
+  report('installability-errors', JSON.stringify(installabilityErrors.map((e) => e.errorId)));
+  report('favicons', await shipped.evaluate(() => Promise.all(
+      [...document.querySelectorAll('link[rel=icon]')].map(async (link) => {
+        const icon = await createImageBitmap(await (await fetch(link.href)).blob());
+        return `${icon.width}x${icon.height}`;
+      }))));
+  await shipped.close();
+  const tab = await open(fresh, 'checks', '?seed=77&trace', 1);
+  await tab.evaluate(() => navigator.serviceWorker.ready);
+  await (await tab.createCDPSession()).send('Network.clearBrowserCache');
+  process.kill(Number(server));
+  while (await fetch(url).then(() => true, () => false)) await sleep(50);
+  await tab.reload();
+  await traced(tab, 'web-offline');
+} finally {
+  await fresh.close();
 }

@@ -1,15 +1,32 @@
-#include "platform/wayland/events.hpp"
+#include "platform/wayland/connection.hpp"
 
 #include <poll.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 
 #include "platform/linux/fail.hpp"
 
 namespace rovanel {
+
+bool wayland_reachable() {
+  const char* name = std::getenv("WAYLAND_DISPLAY");
+  if (name == nullptr || *name == '\0') {
+    return false;
+  }
+  wl_display* display = wl_display_connect(nullptr);
+  if (display == nullptr) {
+    return false;
+  }
+  wl_display_disconnect(display);
+  return true;
+}
+
+std::string compositor_name() {
+  const char* name = std::getenv("WAYLAND_DISPLAY");
+  return std::string("the Wayland compositor '") + (name != nullptr ? name : "") + "'";
+}
 
 void read_events(wl_display* display, int wake_fd, int timeout_ms) {
   while (wl_display_prepare_read(display) != 0) {
@@ -35,10 +52,8 @@ void read_events(wl_display* display, int wake_fd, int timeout_ms) {
 }
 
 void lost_connection(wl_display* display) {
-  const char* name = std::getenv("WAYLAND_DISPLAY");
   const int error = wl_display_get_error(display);
-  fail(std::string("lost the connection to the Wayland compositor '") +
-       (name != nullptr ? name : "") + "'" +
+  fail("lost the connection to " + compositor_name() +
        (error != 0 && error != EPIPE ? std::string(" (") + std::strerror(error) + ")" : ""));
 }
 
