@@ -4,8 +4,6 @@
 
 #include "platform/web/web_window.hpp"
 
-// A turn is a message the page posts to itself: some hundredths of a millisecond, where a zero
-// timeout would take about 4 ms.
 EM_JS(int, web_page_width, (), { return page.deviceWidth(); });
 EM_JS(int, web_page_height, (), { return page.deviceHeight(); });
 EM_JS(double, web_pixel_ratio, (), { return devicePixelRatio; });
@@ -17,6 +15,8 @@ EM_JS(void, web_render_text, (const char* text, double font_pixels, int* geometr
       { page.renderText(UTF8ToString(text), font_pixels, geometry); });
 EM_JS(void, web_text_coverage, (std::uint8_t * out), { page.textCoverage(out); });
 EM_ASYNC_JS(void, web_wait, (double milliseconds), { await page.wait(milliseconds); });
+// A turn is a message the page posts to itself: some hundredths of a millisecond, where a zero
+// timeout would take about 4 ms.
 EM_ASYNC_JS(void, web_turn, (), { await page.turn(); });
 EM_JS(void, web_show_cursor, (int visible), { page.showCursor(visible); });
 EM_JS(void, web_set_state, (const char* state), { page.setState(UTF8ToString(state)); });
