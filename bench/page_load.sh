@@ -3,8 +3,10 @@
 # process of a headless Chromium showing the page (index.html?seed=319) takes over SECONDS
 # (default 30) after 4 s, and that of rovanel --root (ROVANEL_SEED=319) with its X server (Xvfb)
 # over the same time; both figures and their ratio, ROUNDS times (default 1), the two runs taking
-# turns. --floor first measures the same browser on an empty page and on one with a timer 30
-# times a second.
+# turns. --floor first measures the same browser on an empty page, on one with a timer 30 times
+# a second, and on one that changes a pixel of a canvas of the window's size 10 times a second
+# (the show's frames come about that often): what frames cost the browser however little they
+# change.
 #   page_load.sh [--floor] SITE ROVANEL [SECONDS [WxH [ROUNDS]]]
 #     SITE: the page's folder (build/wasm/site); ROVANEL: the native saver; WxH: 1920x1080
 # Target: the page at most twice the native saver at 1920x1080.
@@ -40,6 +42,20 @@ ln -s "$SITE" "$E2E_TMP/site"
 printf '%s\n' '<!doctype html><title>empty</title>' >"$E2E_TMP/empty.html"
 printf '%s\n' '<!doctype html><title>timer</title><script>setInterval(() => {}, 33);</script>' \
   >"$E2E_TMP/timer.html"
+cat >"$E2E_TMP/pixel.html" <<'EOF'
+<!doctype html><title>pixel</title><body style="margin:0"><canvas></canvas><script>
+const canvas = document.querySelector('canvas');
+canvas.width = innerWidth;
+canvas.height = innerHeight;
+const context = canvas.getContext('2d', {alpha: false, desynchronized: true});
+let shade = 0;
+setInterval(() => {
+  shade = (shade + 1) % 256;
+  context.fillStyle = `rgb(${shade}, 0, 0)`;
+  context.fillRect(0, 0, 1, 1);
+}, 100);
+</script>
+EOF
 
 # page PATH: the browser on that page; sets CPU (ticks) and MS.
 page() {
@@ -86,6 +102,8 @@ if [ -n "$floor" ]; then
   report "an empty page (every Chromium process)"
   page timer.html
   report "an empty page with a timer 30 times a second"
+  page pixel.html
+  report "a pixel of a canvas changed 10 times a second"
 fi
 round=0
 while [ "$round" -lt "$ROUNDS" ]; do

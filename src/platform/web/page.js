@@ -59,9 +59,14 @@ var page = {
     const ascent = Math.ceil(metrics.fontBoundingBoxAscent);
     const width = left + Math.ceil(Math.max(metrics.width, metrics.actualBoundingBoxRight)) + 1;
     const height = ascent + Math.ceil(metrics.fontBoundingBoxDescent) + 2;
-    context.canvas.width = width;
-    context.canvas.height = height;
-    context.font = font;
+    // The caption changes with nearly every frame: the canvas only grows (resizing it costs a
+    // new backing store and resets the font), and the text's box is cleared for each text.
+    if (context.canvas.width < width || context.canvas.height < height) {
+      context.canvas.width = Math.max(width, context.canvas.width);
+      context.canvas.height = Math.max(height, context.canvas.height);
+      context.font = font;
+    }
+    context.clearRect(0, 0, width, height);
     context.fillStyle = '#fff';
     context.fillText(text, left, 1 + ascent);
     page.textImage = context.getImageData(0, 0, width, height);
